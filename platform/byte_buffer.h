@@ -1,0 +1,72 @@
+// An owned, fixed-size block of bytes whose allocation can fail without
+// throwing. Every large buffer of the program (colour tables, pixels, the
+// input file) is one of these, so that running out of memory is an ordinary
+// result that callers test, never an exception or a crash.
+#ifndef GIF2FRM_PLATFORM_BYTE_BUFFER_H_
+#define GIF2FRM_PLATFORM_BYTE_BUFFER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+
+namespace platform {
+
+// Every heap block of the program's own is obtained here; a null result means
+// the memory is not there. Tests can make the Nth call fail.
+void* allocateBytes(std::size_t size);
+void freeBytes(void* block);
+
+// Fault injection for tests: the countdown-th allocation from now on fails
+// (1 = the next one); 0 switches injection off.
+void failAllocationAfter(std::uint64_t countdown);
+
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  ~ByteBuffer() { reset(); }
+  ByteBuffer(const ByteBuffer&) = delete;
+  ByteBuffer& operator=(const ByteBuffer&) = delete;
+  ByteBuffer(ByteBuffer&& other) noexcept
+      : data_(std::exchange(other.data_, nullptr)),
+        size_(std::exchange(other.size_, 0)) {}
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept {
+    if (this != &other) {
+      reset();
+      data_ = std::exchange(other.data_, nullptr);
+      size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+  }
+
+  // Replaces the contents by size uninitialised bytes. Returns false, leaving
+  // the buffer empty, when the memory cannot be had. A size of 0 gives a
+  // valid, non-null, empty buffer.
+  bool allocate(std::size_t size) {
+    reset();
+    void* block = allocateBytes(size == 0 ? 1 : size);
+    if (block == nullptr) return false;
+    data_ = static_cast<std::uint8_t*>(block);
+    size_ = size;
+    return true;
+  }
+
+  void reset() {
+    freeBytes(data_);
+    data_ = nullptr;
+    size_ = 0;
+  }
+
+  std::uint8_t* data() { return data_; }
+  const std::uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  bool isNull() const { return data_ == nullptr; }
+
+ private:
+  std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+}  // namespace platform
+
+#endif  // GIF2FRM_PLATFORM_BYTE_BUFFER_H_

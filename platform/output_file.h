@@ -1,0 +1,46 @@
+// The output FRM file, written so that a run either replaces the target
+// completely or leaves it as it was: the bytes go to a temporary file of a
+// short name of its own in the same directory, which is flushed to disk and
+// then renamed over the target. A failed or interrupted run removes the
+// temporary file.
+#ifndef GIF2FRM_PLATFORM_OUTPUT_FILE_H_
+#define GIF2FRM_PLATFORM_OUTPUT_FILE_H_
+
+#include <string>
+
+#include "platform/byte_sink.h"
+
+namespace platform {
+
+class OutputFile : public ByteSink {
+ public:
+  OutputFile() = default;
+  ~OutputFile() override { discard(); }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the temporary file in the current directory. False when that is
+  // not possible.
+  bool create();
+
+  bool write(const void* bytes, std::size_t size) override;
+
+  enum class CommitResult { Ok, WriteFailed, CreateFailed };
+  // Flushes the temporary file and renames it to targetName, replacing a
+  // file of that name. WriteFailed when any write or the flush failed,
+  // CreateFailed when the target name cannot take the file (for instance,
+  // it names a directory). On any failure the temporary file is removed and
+  // an existing target is untouched.
+  CommitResult commit(const std::string& targetName);
+
+  // Closes and removes the temporary file, if there is one.
+  void discard();
+
+ private:
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+}  // namespace platform
+
+#endif  // GIF2FRM_PLATFORM_OUTPUT_FILE_H_

@@ -1,0 +1,114 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/output_file.h"
+
+namespace platform {
+namespace {
+
+// The temporary file's name, kept where a signal handler can reach it
+// without allocating: Ctrl-C during a long write must not leave it behind.
+char pendingTemporary[32] = "";
+bool handlersInstalled = false;
+
+void removePendingAndDie(int signalNumber) {
+  if (pendingTemporary[0] != '\0') ::unlink(pendingTemporary);
+  ::signal(signalNumber, SIG_DFL);
+  ::raise(signalNumber);
+}
+
+void installHandlers() {
+  if (handlersInstalled) return;
+  handlersInstalled = true;
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current;
+    // A signal that the caller asked us to ignore stays ignored.
+    if (::sigaction(signalNumber, nullptr, &current) == 0 &&
+        current.sa_handler == SIG_IGN) {
+      continue;
+    }
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = removePendingAndDie;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signalNumber, &action, nullptr);
+  }
+}
+
+bool flushToDisk(int fd) {
+  if (::fsync(fd) == 0) return true;
+  // File systems that cannot sync (some pipes and special mounts) say so;
+  // that is no failure of the data already written.
+  return errno == EINVAL || errno == ENOTSUP || errno == EROFS;
+}
+
+}  // namespace
+
+bool OutputFile::create() {
+  discard();
+  installHandlers();
+  char name[sizeof pendingTemporary] = ".gif2frm-XXXXXX";
+  int fd = ::mkstemp(name);
+  if (fd < 0) return false;
+  std::memcpy(pendingTemporary, name, sizeof name);
+  // mkstemp makes the file private; the result gets the permissions any
+  // newly created file would get.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  fd_ = fd;
+  failed_ = false;
+  return true;
+}
+
+bool OutputFile::write(const void* bytes, std::size_t size) {
+  if (fd_ < 0 || failed_) return false;
+  const char* next = static_cast<const char*>(bytes);
+  while (size > 0) {
+    ssize_t written = ::write(fd_, next, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      failed_ = true;
+      return false;
+    }
+    next += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
+  if (fd_ < 0) return CommitResult::CreateFailed;
+  bool written = !failed_ && flushToDisk(fd_);
+  written = (::close(fd_) == 0) && written;
+  fd_ = -1;
+  if (!written) {
+    discard();
+    return CommitResult::WriteFailed;
+  }
+  if (::rename(pendingTemporary, targetName.c_str()) != 0) {
+    discard();
+    return CommitResult::CreateFailed;
+  }
+  pendingTemporary[0] = '\0';
+  return CommitResult::Ok;
+}
+
+void OutputFile::discard() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (pendingTemporary[0] != '\0') {
+    ::unlink(pendingTemporary);
+    pendingTemporary[0] = '\0';
+  }
+}
+
+}  // namespace platform
