@@ -1,0 +1,168 @@
+#include "app/frame_assembly.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "color/color_map.h"
+#include "color/color_translation.h"
+#include "color/palette.h"
+
+namespace {
+
+constexpr std::uint64_t kMaxFrames = std::numeric_limits<std::uint16_t>::max();
+constexpr std::uint64_t kMaxFrameArea =
+    std::numeric_limits<std::uint32_t>::max();
+
+// Where the colour matching reads: the palette (null if the program carries
+// none) and the options it depends on.
+struct Translator {
+  const std::uint8_t* palette;
+  const Options& options;
+
+  // Fills map from a colour table of entryCount colours; false when a colour
+  // has no match, and also when the table is shorter than its entry count
+  // or there is no palette to match against.
+  bool operator()(ColorMap& map, const platform::ByteBuffer& table,
+                  int entryCount) const {
+    const std::uint64_t tableBytes = std::uint64_t{3} * std::uint64_t(entryCount);
+    if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
+      return false;
+    }
+    if (palette == nullptr && options.translateColors) return false;
+    return translateColorTable(map, table.data(),
+                               static_cast<std::uint32_t>(entryCount),
+                               options.colorDelta, palette,
+                               options.translateColors) != 0;
+  }
+};
+
+// Stores the low 16 bits of value, two's complement.
+std::int16_t low16(std::int32_t value) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
+}
+
+// Writes one frame's pixels row by row. Only the first deliveredInRow(y)
+// pixels of a row came from the image data; the rest of the source row was
+// never written, so it is not read and the frame gets 0 (transparent) there.
+void mapPixels(const GifFrame& source, const ColorMap& map,
+               bool transparent, std::uint8_t transparentIndex,
+               FrmFrame& frame) {
+  const std::uint32_t width = source.width();
+  const std::uint32_t height = source.height();
+  const std::uint8_t* in = source.pixels.data();
+  const std::size_t available = source.pixels.size();
+  std::uint8_t* out = frame.pixels();
+  for (std::uint32_t y = 0; y < height; ++y) {
+    const std::size_t rowStart = std::size_t{y} * width;
+    std::size_t delivered = std::min<std::size_t>(source.deliveredInRow(y), width);
+    // A pixel buffer shorter than the descriptor says is never read past.
+    if (in == nullptr || rowStart >= available) {
+      delivered = 0;
+    } else {
+      delivered = std::min(delivered, available - rowStart);
+    }
+    const std::uint8_t* src = in + (delivered != 0 ? rowStart : 0);
+    std::uint8_t* dst = out + rowStart;
+    if (transparent) {
+      for (std::size_t i = 0; i < delivered; ++i) {
+        dst[i] = src[i] == transparentIndex ? 0 : map[src[i]];
+      }
+    } else {
+      for (std::size_t i = 0; i < delivered; ++i) dst[i] = map[src[i]];
+    }
+    std::memset(dst + delivered, 0, width - delivered);
+  }
+}
+
+}  // namespace
+
+bool fitsInFrm(const GifFile& gif) {
+  if (gif.frames.size() > kMaxFrames) return false;
+  std::uint64_t area = 0;
+  for (const GifFrame& frame : gif.frames) {
+    area += sizeof(FrmFrameHeader) +
+            std::uint64_t{frame.descriptor.width} * frame.descriptor.height;
+  }
+  return area <= kMaxFrameArea;
+}
+
+AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
+                             FrmImage& image) {
+  // Loaded also when translation is off; matching never yields index 0.
+  const Translator translate{loadPalette(), options};
+  // Local to one conversion. A local table smaller than an earlier one leaves
+  // the earlier table's entries above its count in localMap, and GIF indices
+  // there map to them.
+  ColorMap globalMap{};
+  ColorMap localMap{};
+
+  const LogicalScreenDescriptor& screen = gif.screen;
+  if (screen.field(LogicalScreenDescriptor::GlobalColorTableFlag) != 0 &&
+      !translate(globalMap, gif.globalColorTable,
+                 screen.field(LogicalScreenDescriptor::GlobalColorTableSize))) {
+    return AssemblyStatus::CantTranslate;
+  }
+
+  // fitsInFrm is the caller's test; a frame count beyond 16 bits cannot get
+  // a frame array here.
+  if (gif.frames.size() > kMaxFrames) return AssemblyStatus::NoMemory;
+  const auto frameCount = static_cast<std::uint16_t>(gif.frames.size());
+  if (!image.allocateFrameArray(frameCount)) return AssemblyStatus::NoMemory;
+  image.shiftX[0] = low16(options.xShift);
+  image.shiftY[0] = low16(options.yShift);
+
+  const std::int32_t screenWidth = screen.width;
+  const std::int32_t screenHeight = screen.height;
+  // The previous reference point, kept at full width: the offsets stored in
+  // the frames are only its 16-bit differences.
+  std::int32_t prevX = 0;
+  std::int32_t prevY = 0;
+
+  for (std::uint16_t k = 0; k < frameCount; ++k) {
+    const GifFrame& source = gif.frames[k];
+    const ImageDescriptor& d = source.descriptor;
+
+    const ColorMap* map = &globalMap;
+    if (d.field(ImageDescriptor::LocalColorTableFlag) != 0) {
+      if (!translate(localMap, source.localColorTable,
+                     d.field(ImageDescriptor::LocalColorTableSize))) {
+        return AssemblyStatus::CantTranslate;
+      }
+      map = &localMap;
+    }
+
+    FrmFrame* frame = image.allocateFrame(k, d.width, d.height);
+    if (frame == nullptr) return AssemblyStatus::NoMemory;
+    image.frameAreaSize += static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) +
+                           frame->pixelCount;
+
+    // Reference point: the image's horizontal centre against the screen's
+    // (the halving truncates toward zero, also for an image wider than the
+    // screen) and its bottom edge against the screen's bottom edge.
+    const std::int32_t left = d.left;
+    const std::int32_t top = d.top;
+    const std::int32_t width = d.width;
+    const std::int32_t height = d.height;
+    const std::int32_t x = left - (screenWidth - width) / 2;
+    const std::int32_t y = top + height - screenHeight;
+    frame->offsetX = low16(x - prevX);
+    frame->offsetY = low16(y - prevY);
+    prevX = x;
+    prevY = y;
+
+    // A control extension governs only the image right after it, and its
+    // transparent index counts only with the flag set. The index is compared
+    // before mapping: a GIF index equal to it is transparent whatever colour
+    // it would map to.
+    const bool transparent =
+        source.hasControl != 0 &&
+        source.control.field(GraphicControlExtension::TransparentColorFlag) !=
+            0;
+    mapPixels(source, *map, transparent, source.control.transparentColorIndex,
+              *frame);
+  }
+  return AssemblyStatus::Ok;
+}

@@ -1,0 +1,30 @@
+// Turns a decoded GIF into an FRM image: one frame per GIF image, colours
+// mapped to the built-in palette, the transparent colour to index 0, and each
+// frame placed by its offset from the frame before it.
+#ifndef GIF2FRM_APP_FRAME_ASSEMBLY_H_
+#define GIF2FRM_APP_FRAME_ASSEMBLY_H_
+
+#include "app/options.h"
+#include "frm/frm_image.h"
+#include "gif/gif_file.h"
+
+enum class AssemblyStatus {
+  Ok,
+  CantTranslate,  // the global or a local colour table has no palette match
+  NoMemory,       // the frame array or a frame could not be allocated
+};
+
+// Whether the GIF fits the FRM format's fixed fields: at most 65,535 images,
+// and a frame area (12 + width x height summed over the images) of at most
+// 4,294,967,295 bytes. Looks only at the frame count and the descriptors.
+bool fitsInFrm(const GifFile& gif);
+
+// Fills image, which must be freshly constructed, from gif (at least one
+// frame, and fitsInFrm). The global colour table is translated before the
+// frame array is made, each local table before its frame is allocated; the
+// first failure ends the assembly. After any failure the image holds the
+// frames built so far, the other entries empty, and is destroyed as usual.
+AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
+                             FrmImage& image);
+
+#endif  // GIF2FRM_APP_FRAME_ASSEMBLY_H_

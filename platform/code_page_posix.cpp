@@ -1,0 +1,7 @@
+#include "platform/code_page.h"
+
+namespace platform {
+
+bool isLeadByte(unsigned char /*byte*/) { return false; }
+
+}  // namespace platform
