@@ -1,0 +1,58 @@
+#include "tools/gifenc/code_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace gifenc {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(GifencPackerTest, PacksLowBitsFirstAcrossBytes) {
+  // 4 = 100, 1 = 001, 5 = 101: bits 0-2, 3-5, 6-8; the third code's top bit
+  // spills into the second byte.
+  EXPECT_EQ(packBits({{4, 3}, {1, 3}, {5, 3}}), (Bytes{0x4C, 0x01}));
+  // A 12-bit code puts its low byte first.
+  EXPECT_EQ(packBits({{0xABC, 12}, {0x5, 4}}), (Bytes{0xBC, 0x5A}));
+  // Bits above a code's width are dropped, not smeared into the next code.
+  EXPECT_EQ(packBits({{0xFF, 2}, {0, 6}}), (Bytes{0x03}));
+  EXPECT_TRUE(packBits({}).empty());
+}
+
+TEST(GifencPackerTest, SplitsIntoSubBlocksOfAtMostMaxSize) {
+  const Bytes data{1, 2, 3, 4, 5, 6, 7};
+  EXPECT_EQ(toSubBlocks(data, 3), (Bytes{3, 1, 2, 3, 3, 4, 5, 6, 1, 7}));
+  EXPECT_EQ(toSubBlocks(data, 1),
+            (Bytes{1, 1, 1, 2, 1, 3, 1, 4, 1, 5, 1, 6, 1, 7}));
+  EXPECT_EQ(toSubBlocks(data), (Bytes{7, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_TRUE(toSubBlocks({}, 3).empty());
+
+  const Bytes big(600, 0xAA);
+  const Bytes blocks = toSubBlocks(big);
+  ASSERT_EQ(blocks.size(), 603u);
+  EXPECT_EQ(blocks[0], 255);
+  EXPECT_EQ(blocks[256], 255);
+  EXPECT_EQ(blocks[512], 90);
+}
+
+TEST(GifencPackerTest, CodeStreamFramesCodesAndRawBytes) {
+  EXPECT_EQ(CodeStream(2).codes({{4, 3}, {1, 3}, {5, 3}}).bytes(),
+            (Bytes{2, 2, 0x4C, 0x01, 0}));
+  EXPECT_EQ(CodeStream(2).codes({{4, 3}, {1, 3}, {5, 3}}).bytes(false),
+            (Bytes{2, 2, 0x4C, 0x01}));
+  // Raw bytes close the pending codes first; later codes start a fresh byte
+  // in a fresh sub-block.
+  EXPECT_EQ(CodeStream(2, 1)
+                .codes({{4, 3}, {1, 3}, {5, 3}})
+                .raw({0})
+                .code(5, 3)
+                .bytes(),
+            (Bytes{2, 1, 0x4C, 1, 0x01, 0, 1, 0x05, 0}));
+  // Invalid minimum code sizes are written as given.
+  EXPECT_EQ(CodeStream(255).bytes(), (Bytes{255, 0}));
+}
+
+}  // namespace
+}  // namespace gifenc

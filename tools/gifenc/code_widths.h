@@ -1,0 +1,29 @@
+// The bit widths with which a GIF decoder reads a sequence of LZW codes, so
+// that code streams can be written as plain code values.
+#ifndef GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_
+#define GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/gifenc/code_stream.h"
+
+namespace gifenc {
+
+// Pairs every value with the width the decoder reads it with, for minimum
+// code size minCodeSize (2 to 11):
+//  - codes start minCodeSize + 1 bits wide and return to that after a clear
+//    code (the clear code itself is read at the width in force);
+//  - every code other than clear and end adds a dictionary entry while the
+//    next slot is below 4096, except the first code after a clear code; a
+//    stream that does not begin with a clear code adds an entry with its
+//    very first code;
+//  - right after the entry in slot 2^width - 1 is added, codes become one bit
+//    wider, up to 12.
+// Values after the end code keep the width in force.
+std::vector<Code> withWidths(int minCodeSize,
+                             const std::vector<std::uint16_t>& values);
+
+}  // namespace gifenc
+
+#endif  // GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_

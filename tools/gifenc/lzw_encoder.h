@@ -1,0 +1,32 @@
+// A plain GIF LZW compressor (GIF89a standard, appendix F) for making test
+// images. It favours being obviously right over compressing well.
+#ifndef GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
+#define GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace gifenc {
+
+struct LzwOptions {
+  // When the dictionary fills (slot 4095 taken), emit a clear code and start
+  // afresh. When false, keep going with the full dictionary and 12-bit codes.
+  bool clearWhenFull = true;
+  std::size_t subBlockSize = 255;
+};
+
+// The code values for pixels (each below 2^minCodeSize, minCodeSize 2 to
+// 11): a clear code first, the end code last.
+std::vector<std::uint16_t> lzwCodes(const std::vector<std::uint8_t>& pixels,
+                                    int minCodeSize, bool clearWhenFull = true);
+
+// The complete image data: minimum code size byte, the codes packed into
+// sub-blocks, block terminator.
+std::vector<std::uint8_t> encodeImageData(
+    const std::vector<std::uint8_t>& pixels, int minCodeSize,
+    const LzwOptions& options = {});
+
+}  // namespace gifenc
+
+#endif  // GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
