@@ -1,0 +1,57 @@
+#include "app/output_name.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool noLeadBytes(unsigned char) { return false; }
+// A stand-in double-byte code page: bytes 0x81..0x9F and 0xE0..0xFC start a
+// two-byte character, as in Shift JIS.
+bool shiftJisLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::string name(const std::string& input) {
+  return outputFileName(input, noLeadBytes);
+}
+
+TEST(OutputFileName, KeepsTheBaseNameAndDropsDirectoryAndDrive) {
+  EXPECT_EQ(name("walk.gif"), "walk.frm");
+  EXPECT_EQ(name("C:\\art\\walk.gif"), "walk.frm");
+  EXPECT_EQ(name("C:walk.gif"), "walk.frm");
+  EXPECT_EQ(name("/home/me/art/walk.gif"), "walk.frm");
+  EXPECT_EQ(name("art/sub\\walk.gif"), "walk.frm");
+  EXPECT_EQ(name("walk"), "walk.frm");
+}
+
+TEST(OutputFileName, OnlyTheLastDotOfTheFilePartCounts) {
+  EXPECT_EQ(name("walk.old.gif"), "walk.old.frm");
+  EXPECT_EQ(name("old.dir\\walk"), "walk.frm");
+  EXPECT_EQ(name("old.dir/walk"), "walk.frm");
+  EXPECT_EQ(name(".gif"), ".frm");
+  EXPECT_EQ(name("dir/.gif"), ".frm");
+  EXPECT_EQ(name("walk."), "walk.frm");
+  EXPECT_EQ(name("dir/"), ".frm");
+  EXPECT_EQ(name(""), ".frm");
+}
+
+TEST(OutputFileName, CutsTheBaseNameTo255Bytes) {
+  std::string longBase(300, 'a');
+  EXPECT_EQ(name("dir/" + longBase + ".gif"), std::string(255, 'a') + ".frm");
+  EXPECT_EQ(name(std::string(255, 'b') + ".gif"), std::string(255, 'b') + ".frm");
+}
+
+TEST(OutputFileName, TrailBytesOfDoubleByteCharactersAreNoSeparators) {
+  // 0x95 0x5C is one character whose second byte equals '\'.
+  const std::string table = "\x95\x5C";
+  EXPECT_EQ(outputFileName("dir\\" + table + ".gif", shiftJisLeadByte),
+            table + ".frm");
+  // The same bytes read as single-byte characters split at the '\'.
+  EXPECT_EQ(outputFileName("dir\\" + table + ".gif", noLeadBytes), ".frm");
+  // A trail byte equal to '.' is no extension dot either.
+  const std::string dotted = "\x81\x2E";
+  EXPECT_EQ(outputFileName("a" + dotted + "b", shiftJisLeadByte),
+            "a" + dotted + "b.frm");
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "support/temp_dir.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+TempDir::TempDir() {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "gif2frm-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  if (path_.empty()) return;
+  std::error_code ignored;
+  // A test may have taken permissions away; give them back to clean up.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void TempDir::write(const std::string& name,
+                    const std::vector<std::uint8_t>& bytes) const {
+  std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void TempDir::write(const std::string& name, const std::string& text) const {
+  write(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+bool TempDir::exists(const std::string& name) const {
+  struct stat info;
+  return ::lstat(file(name).c_str(), &info) == 0;
+}
+
+std::vector<std::uint8_t> TempDir::read(const std::string& name) const {
+  return readFileBytes(file(name));
+}
+
+std::vector<std::string> TempDir::list() const {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(path_, ignored)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
+}
