@@ -1,0 +1,105 @@
+#include "frm/frm_image.h"
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "frm/byte_order.h"
+#include "platform/byte_buffer.h"
+
+FrmFrame* FrmFrame::create(std::uint16_t width, std::uint16_t height) {
+  // At most 65535 x 65535, which fits 32 bits, but 12 more bytes need not fit
+  // a 32-bit size_t.
+  const std::uint32_t pixelCount = std::uint32_t{width} * height;
+  const std::uint64_t blockSize =
+      sizeof(FrmFrameHeader) + std::uint64_t{pixelCount};
+  if (blockSize > std::numeric_limits<std::size_t>::max()) return nullptr;
+  void* block = platform::allocateBytes(static_cast<std::size_t>(blockSize));
+  if (block == nullptr) return nullptr;
+  auto* frame = new (block) FrmFrame{};
+  frame->width = width;
+  frame->height = height;
+  frame->pixelCount = pixelCount;
+  return frame;
+}
+
+void FrmFrame::destroy(FrmFrame* frame) { platform::freeBytes(frame); }
+
+FrmImage::FrmImage() : FrmHeader{} { resetHeader(); }
+
+FrmImage::~FrmImage() { releaseFrames(); }
+
+void FrmImage::resetHeader() {
+  // Only the header part of the image is cleared; frames is not part of it.
+  FrmHeader& header = *this;
+  header = FrmHeader{};
+  version = kFrmVersion;
+}
+
+bool FrmImage::allocateFrameArray(std::uint16_t count) {
+  releaseFrames();
+  const std::size_t bytes = sizeof(FrmFrame*) * std::size_t{count};
+  void* block = platform::allocateBytes(bytes == 0 ? 1 : bytes);
+  if (block == nullptr) return false;
+  frames = static_cast<FrmFrame**>(block);
+  for (std::uint16_t i = 0; i < count; ++i) frames[i] = nullptr;
+  framesPerDirection = count;
+  return true;
+}
+
+FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
+                                  std::uint16_t height) {
+  if (frames == nullptr || index >= framesPerDirection) return nullptr;
+  FrmFrame* frame = FrmFrame::create(width, height);
+  if (frame == nullptr) return nullptr;
+  FrmFrame::destroy(frames[index]);
+  frames[index] = frame;
+  return frame;
+}
+
+void FrmImage::releaseFrames() {
+  if (frames != nullptr) {
+    for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+      FrmFrame::destroy(frames[i]);
+    }
+    platform::freeBytes(frames);
+  }
+  frames = nullptr;
+  framesPerDirection = 0;
+}
+
+int FrmImage::write(platform::ByteSink& sink) const {
+  // Refuse up front rather than leave a file whose header promises frames
+  // that never follow.
+  if (framesPerDirection != 0 && frames == nullptr) return 1;
+  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+    if (frames[i] == nullptr) return 1;
+  }
+
+  FrmHeader header = *this;
+  swapDword(&header.version);
+  swapWord(&header.framesPerSecond);
+  swapWord(&header.actionFrame);
+  swapWord(&header.framesPerDirection);
+  for (int d = 0; d < kFrmDirections; ++d) {
+    swapWord(&header.shiftX[d]);
+    swapWord(&header.shiftY[d]);
+    swapDword(&header.dataOffset[d]);
+  }
+  swapDword(&header.frameAreaSize);
+  if (!sink.write(&header, sizeof(header))) return 1;
+
+  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+    const FrmFrame& frame = *frames[i];
+    FrmFrameHeader frameHeader = frame;
+    swapWord(&frameHeader.width);
+    swapWord(&frameHeader.height);
+    swapDword(&frameHeader.pixelCount);
+    swapWord(&frameHeader.offsetX);
+    swapWord(&frameHeader.offsetY);
+    if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
+    if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,71 @@
+// An FRM sprite in memory: the header fields, then the frames, each frame one
+// heap block of its header and its pixels. The image owns all of it; entries
+// of the frame array may be empty while the image is being filled, and the
+// image can be destroyed at any stage.
+#ifndef GIF2FRM_FRM_FRM_IMAGE_H_
+#define GIF2FRM_FRM_FRM_IMAGE_H_
+
+#include <cstdint>
+
+#include "frm/frm_records.h"
+#include "platform/byte_sink.h"
+
+// One frame: 12 header bytes directly followed by pixelCount palette indices,
+// in a single allocation made at its final size. Only create() makes one and
+// only destroy() frees it.
+struct FrmFrame : FrmFrameHeader {
+  // A frame of width x height with offsets 0 and uninitialised pixels, or
+  // null when the memory cannot be had.
+  static FrmFrame* create(std::uint16_t width, std::uint16_t height);
+  // Frees a frame made by create(); null is allowed.
+  static void destroy(FrmFrame* frame);
+
+  std::uint8_t* pixels() {
+    return reinterpret_cast<std::uint8_t*>(this) + sizeof(FrmFrameHeader);
+  }
+  const std::uint8_t* pixels() const {
+    return reinterpret_cast<const std::uint8_t*>(this) + sizeof(FrmFrameHeader);
+  }
+};
+
+static_assert(sizeof(FrmFrame) == sizeof(FrmFrameHeader),
+              "a frame block starts with exactly the frame header");
+
+struct FrmImage : FrmHeader {
+  // Version 4, every other header field 0, no frame array.
+  FrmImage();
+  ~FrmImage();
+  FrmImage(const FrmImage&) = delete;
+  FrmImage& operator=(const FrmImage&) = delete;
+
+  // Sets version to 4 and every other header field to 0; the frame array is
+  // left as it is.
+  void resetHeader();
+
+  // Replaces the frame array (and the frames in it) by one of count empty
+  // entries and sets framesPerDirection to count. Returns false when the
+  // memory cannot be had, leaving no array and framesPerDirection 0.
+  bool allocateFrameArray(std::uint16_t count);
+
+  // Creates a width x height frame (FrmFrame::create) and enters it at index,
+  // releasing any frame that was there. Null, changing nothing, when index
+  // has no entry or the memory cannot be had. frameAreaSize is the caller's.
+  FrmFrame* allocateFrame(std::uint16_t index, std::uint16_t width,
+                          std::uint16_t height);
+
+  // Serialises the image front to back: the header, then each frame's header
+  // and pixels, 1 + 2 x framesPerDirection writes, byte order turned on
+  // copies so that the image stays as it is. Returns 0 when every write
+  // succeeded, 1 at the first that failed, and 1 without writing when an
+  // entry of the frame array is empty (an image whose assembly stopped).
+  int write(platform::ByteSink& sink) const;
+
+  // framesPerDirection entries, each a frame or null; null until
+  // allocateFrameArray.
+  FrmFrame** frames = nullptr;
+
+ private:
+  void releaseFrames();
+};
+
+#endif  // GIF2FRM_FRM_FRM_IMAGE_H_
