@@ -27,15 +27,15 @@ struct Translator {
   // or there is no palette to match against.
   bool operator()(ColorMap& map, const platform::ByteBuffer& table,
                   int entryCount) const {
-    const std::uint64_t tableBytes = std::uint64_t{3} * std::uint64_t(entryCount);
+    const std::uint64_t tableBytes =
+        std::uint64_t{3} * std::uint64_t(entryCount);
     if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
       return false;
     }
     if (palette == nullptr && options.translateColors) return false;
-    return translateColorTable(map, table.data(),
-                               static_cast<std::uint32_t>(entryCount),
-                               options.colorDelta, palette,
-                               options.translateColors) != 0;
+    return translateColorTable(
+               map, table.data(), static_cast<std::uint32_t>(entryCount),
+               options.colorDelta, palette, options.translateColors) != 0;
   }
 };
 
@@ -47,9 +47,8 @@ std::int16_t low16(std::int32_t value) {
 // Writes one frame's pixels row by row. Only the first deliveredInRow(y)
 // pixels of a row came from the image data; the rest of the source row was
 // never written, so it is not read and the frame gets 0 (transparent) there.
-void mapPixels(const GifFrame& source, const ColorMap& map,
-               bool transparent, std::uint8_t transparentIndex,
-               FrmFrame& frame) {
+void mapPixels(const GifFrame& source, const ColorMap& map, bool transparent,
+               std::uint8_t transparentIndex, FrmFrame& frame) {
   const std::uint32_t width = source.width();
   const std::uint32_t height = source.height();
   const std::uint8_t* in = source.pixels.data();
@@ -57,7 +56,8 @@ void mapPixels(const GifFrame& source, const ColorMap& map,
   std::uint8_t* out = frame.pixels();
   for (std::uint32_t y = 0; y < height; ++y) {
     const std::size_t rowStart = std::size_t{y} * width;
-    std::size_t delivered = std::min<std::size_t>(source.deliveredInRow(y), width);
+    std::size_t delivered =
+        std::min<std::size_t>(source.deliveredInRow(y), width);
     // A pixel buffer shorter than the descriptor says is never read past.
     if (in == nullptr || rowStart >= available) {
       delivered = 0;
@@ -136,8 +136,8 @@ AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
 
     FrmFrame* frame = image.allocateFrame(k, d.width, d.height);
     if (frame == nullptr) return AssemblyStatus::NoMemory;
-    image.frameAreaSize += static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) +
-                           frame->pixelCount;
+    image.frameAreaSize +=
+        static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) + frame->pixelCount;
 
     // Reference point: the image's horizontal centre against the screen's
     // (the halving truncates toward zero, also for an image wider than the
