@@ -2,11 +2,16 @@
 
 #include <cstdio>
 #include <new>
+#include <string>
 
+#include "app/frame_assembly.h"
 #include "app/messages.h"
 #include "app/options.h"
+#include "app/output_name.h"
+#include "frm/frm_image.h"
 #include "gif/gif_file.h"
 #include "platform/input_file.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -21,7 +26,39 @@ RunOutcome loadOutcome(GifStatus status) {
   }
 }
 
-RunOutcome convertFile(const char* inputPath, const Options& /*options*/) {
+RunOutcome assemblyOutcome(AssemblyStatus status) {
+  switch (status) {
+    case AssemblyStatus::Ok:
+      return RunOutcome::Converted;
+    case AssemblyStatus::CantTranslate:
+      return RunOutcome::CantTranslate;
+    case AssemblyStatus::NoMemory:
+      return RunOutcome::NoMemory;
+  }
+  return RunOutcome::NoMemory;
+}
+
+// Writes the image to a temporary file and puts it in place of outputName
+// only when every byte of it is on disk.
+RunOutcome writeFrm(const FrmImage& image, const std::string& outputName) {
+  platform::OutputFile output;
+  if (!output.create()) return RunOutcome::CantCreateOutput;
+  if (image.write(output) != 0) {
+    output.discard();
+    return RunOutcome::CantWriteOutput;
+  }
+  switch (output.commit(outputName)) {
+    case platform::OutputFile::CommitResult::Ok:
+      return RunOutcome::Converted;
+    case platform::OutputFile::CommitResult::CreateFailed:
+      return RunOutcome::CantCreateOutput;
+    case platform::OutputFile::CommitResult::WriteFailed:
+      return RunOutcome::CantWriteOutput;
+  }
+  return RunOutcome::CantWriteOutput;
+}
+
+RunOutcome convertFile(const char* inputPath, const Options& options) {
   GifFile gif;
   {
     platform::InputFile input;
@@ -37,7 +74,14 @@ RunOutcome convertFile(const char* inputPath, const Options& /*options*/) {
     if (loaded != RunOutcome::Converted) return loaded;
   }
   if (gif.frames.empty()) return RunOutcome::EmptyGif;
-  return RunOutcome::Converted;
+  // Checked before any colour is matched, so that the outcome for such a
+  // file does not depend on its colours.
+  if (!fitsInFrm(gif)) return RunOutcome::TooLargeForFrm;
+
+  FrmImage image;
+  RunOutcome built = assemblyOutcome(buildFrmImage(gif, options, image));
+  if (built != RunOutcome::Converted) return built;
+  return writeFrm(image, outputFileName(inputPath));
 }
 
 }  // namespace
