@@ -4,39 +4,14 @@
 #include <new>
 #include <string>
 
-#include "app/frame_assembly.h"
+#include "app/conversion.h"
 #include "app/messages.h"
 #include "app/options.h"
 #include "app/output_name.h"
-#include "frm/frm_image.h"
-#include "gif/gif_file.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
 namespace {
-
-RunOutcome loadOutcome(GifStatus status) {
-  switch (status) {
-    case GifStatus::Ok:
-      return RunOutcome::Converted;
-    case GifStatus::NoMemory:
-      return RunOutcome::NoMemory;
-    default:
-      return RunOutcome::CantReadInput;
-  }
-}
-
-RunOutcome assemblyOutcome(AssemblyStatus status) {
-  switch (status) {
-    case AssemblyStatus::Ok:
-      return RunOutcome::Converted;
-    case AssemblyStatus::CantTranslate:
-      return RunOutcome::CantTranslate;
-    case AssemblyStatus::NoMemory:
-      return RunOutcome::NoMemory;
-  }
-  return RunOutcome::NoMemory;
-}
 
 // Writes the image to a temporary file and puts it in place of outputName
 // only when every byte of it is on disk.
@@ -60,6 +35,7 @@ RunOutcome writeFrm(const FrmImage& image, const std::string& outputName) {
 
 RunOutcome convertFile(const char* inputPath, const Options& options) {
   GifFile gif;
+  FrmImage image;  // destroyed before gif
   {
     platform::InputFile input;
     if (!input.open(inputPath)) return RunOutcome::CantOpenInput;
@@ -69,18 +45,9 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
       return RunOutcome::NoMemory;
     }
     input.close();
-    GifInput stream(bytes.data(), size);
-    RunOutcome loaded = loadOutcome(gif.load(stream));
-    if (loaded != RunOutcome::Converted) return loaded;
+    RunOutcome converted = convertGif(bytes.data(), size, options, gif, image);
+    if (converted != RunOutcome::Converted) return converted;
   }
-  if (gif.frames.empty()) return RunOutcome::EmptyGif;
-  // Checked before any colour is matched, so that the outcome for such a
-  // file does not depend on its colours.
-  if (!fitsInFrm(gif)) return RunOutcome::TooLargeForFrm;
-
-  FrmImage image;
-  RunOutcome built = assemblyOutcome(buildFrmImage(gif, options, image));
-  if (built != RunOutcome::Converted) return built;
   return writeFrm(image, outputFileName(inputPath));
 }
 
@@ -104,6 +71,8 @@ int runConverter(int argc, char** argv) {
     try {
       outcome = convertFile(argv[argc - 1], options);
     } catch (const std::bad_alloc&) {
+      // The frame list is the one container that may throw; every other
+      // allocation failure is a result of its own.
       outcome = RunOutcome::NoMemory;
     }
   }
