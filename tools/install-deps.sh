@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing for building (argument
+# "build") or for building and testing (no argument, or "test").
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+lists=("$here/ci/build-packages.txt")
+if [ "${1:-test}" != build ]; then lists+=("$here/ci/test-packages.txt"); fi
+
+missing=()
+for package in $(grep -hv '^\s*#' "${lists[@]}"); do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
