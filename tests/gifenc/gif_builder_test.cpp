@@ -25,7 +25,7 @@ TEST(GifencBuilderTest, HeaderScreenAndPaddedGlobalTable) {
   s.background = 1;
   EXPECT_EQ(GifBuilder().header("87a").screen(s).bytes(),
             (Bytes{'G', 'I', 'F', '8', '7', 'a', 0x03, 0x01, 2, 0, 0xF1, 1, 0,
-                   1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
+                   1,   2,   3,   4,   5,   6,   7,    8,    9, 0, 0,    0}));
 
   Screen bare;
   bare.colorResolution = 1;
@@ -63,9 +63,9 @@ TEST(GifencBuilderTest, ExtensionsAreLaidOutAsInTheStandard) {
   pt.left = 1;
   pt.width = 0x0200;
   pt.text = "A";
-  EXPECT_EQ(GifBuilder().plainText(pt).bytes(),
-            (Bytes{0x21, 0x01, 12, 1, 0, 0, 0, 0, 2, 0, 0, 8, 8, 1, 0, 1, 'A',
-                   0}));
+  EXPECT_EQ(
+      GifBuilder().plainText(pt).bytes(),
+      (Bytes{0x21, 0x01, 12, 1, 0, 0, 0, 0, 2, 0, 0, 8, 8, 1, 0, 1, 'A', 0}));
 }
 
 TEST(GifencBuilderTest, ImageDescriptorWithLocalTableAndInterlaceFlag) {
@@ -76,8 +76,9 @@ TEST(GifencBuilderTest, ImageDescriptorWithLocalTableAndInterlaceFlag) {
   image.height = 0x0104;
   image.localColors = {{10, 20, 30}, {40, 50, 60}};
   image.interlaced = true;
-  EXPECT_EQ(GifBuilder().imageHeader(image).bytes(),
-            (Bytes{0x2C, 1, 0, 2, 0, 3, 0, 4, 1, 0xC0, 10, 20, 30, 40, 50, 60}));
+  EXPECT_EQ(
+      GifBuilder().imageHeader(image).bytes(),
+      (Bytes{0x2C, 1, 0, 2, 0, 3, 0, 4, 1, 0xC0, 10, 20, 30, 40, 50, 60}));
 }
 
 TEST(GifencBuilderTest, InterlacedRowOrderIsTheFourPasses) {

@@ -31,8 +31,7 @@ TEST(GifencLzwEncoderTest, TinyImagesGiveHandComputedStreams) {
   EXPECT_EQ(lzwCodes({0, 0, 0, 0}, 2),
             (std::vector<std::uint16_t>{4, 0, 6, 0, 5}));
   // Widths 3,3,3,3 then 4 for the end code: 100 000 110 000 0101.
-  EXPECT_EQ(encodeImageData({0, 0, 0, 0}, 2),
-            (Bytes{2, 2, 0x84, 0x51, 0}));
+  EXPECT_EQ(encodeImageData({0, 0, 0, 0}, 2), (Bytes{2, 2, 0x84, 0x51, 0}));
 }
 
 TEST(GifencLzwEncoderTest, RoundTripsThroughReferenceDecoder) {
@@ -40,9 +39,9 @@ TEST(GifencLzwEncoderTest, RoundTripsThroughReferenceDecoder) {
     int minCodeSize;
     std::size_t count;
   };
-  for (const Case& c : {Case{2, 1}, Case{2, 3000}, Case{3, 5000},
-                        Case{4, 20000}, Case{8, 1}, Case{8, 30000},
-                        Case{11, 5000}}) {
+  for (const Case& c :
+       {Case{2, 1}, Case{2, 3000}, Case{3, 5000}, Case{4, 20000}, Case{8, 1},
+        Case{8, 30000}, Case{11, 5000}}) {
     SCOPED_TRACE(c.minCodeSize);
     SCOPED_TRACE(c.count);
     const Bytes pixels = randomPixels(c.count, std::min(c.minCodeSize, 8),
@@ -59,7 +58,8 @@ TEST(GifencLzwEncoderTest, RoundTripsRunsAndRepeats) {
   EXPECT_EQ(referenceDecode(encodeImageData(runs, 2)), runs);
 
   Bytes pattern;
-  for (int i = 0; i < 50000; ++i) pattern.push_back(static_cast<std::uint8_t>(i % 37));
+  for (int i = 0; i < 50000; ++i)
+    pattern.push_back(static_cast<std::uint8_t>(i % 37));
   EXPECT_EQ(referenceDecode(encodeImageData(pattern, 6)), pattern);
 }
 

@@ -83,7 +83,8 @@ inline std::vector<std::uint8_t> referenceDecode(
     }
     pixels.insert(pixels.end(), entry.begin(), entry.end());
     if (previous >= 0 && table.size() < 4096) {
-      std::vector<std::uint8_t> added = table[static_cast<std::size_t>(previous)];
+      std::vector<std::uint8_t> added =
+          table[static_cast<std::size_t>(previous)];
       added.push_back(entry[0]);
       table.push_back(added);
       if (table.size() == (std::size_t{1} << width) && width < 12) ++width;

@@ -189,7 +189,8 @@ int GifBuilder::minCodeSizeFor(const Image& image) const {
     tableSize = std::size_t{2} << tableSizeField(image.localColors.size());
   }
   std::size_t maxPixel = tableSize > 0 ? tableSize - 1 : 0;
-  for (std::uint8_t p : image.pixels) maxPixel = std::max<std::size_t>(maxPixel, p);
+  for (std::uint8_t p : image.pixels)
+    maxPixel = std::max<std::size_t>(maxPixel, p);
   return std::max(2, bitsFor(maxPixel));
 }
 
