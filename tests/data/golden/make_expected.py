@@ -1,0 +1,295 @@
+#!/usr/bin/env python3
+"""Computes NAME.frm for every NAME.gif in this folder: the FRM file that
+gif2frm must write when run as `gif2frm [options from NAME.args] NAME.gif`.
+
+Written apart from the converter, on purpose: it has its own GIF reader and
+LZW decoder, its own colour matching against resources/palette.pal and its
+own FRM writer, so that the golden files check the program rather than
+repeat it. Standard library only.
+
+Usage: python3 make_expected.py [DIRECTORY]   (default: this script's folder)
+"""
+
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PALETTE = os.path.join(HERE, "..", "..", "..", "resources", "palette.pal")
+
+
+# --- GIF -------------------------------------------------------------------
+
+class Frame:
+    def __init__(self):
+        self.left = self.top = self.width = self.height = 0
+        self.local_table = None  # list of (r, g, b), or None
+        self.interlaced = False
+        self.transparent = None  # the transparent GIF index, or None
+        self.pixels = []         # display order; None where nothing arrived
+
+
+def read_table(data, pos, size_field):
+    count = 2 << size_field
+    table = [tuple(data[pos + 3 * i:pos + 3 * i + 3]) for i in range(count)]
+    return table, pos + 3 * count
+
+
+def sub_blocks(data, pos):
+    """The bytes of a sub-block chain and the position after its
+    terminator."""
+    out = bytearray()
+    while True:
+        size = data[pos]
+        pos += 1
+        if size == 0:
+            return bytes(out), pos
+        out += data[pos:pos + size]
+        pos += size
+
+
+def lzw_decode(min_code_size, data):
+    """Plain GIF LZW. Stops at the end code, or where the codes run out
+    (data closed by the block terminator alone)."""
+    clear = 1 << min_code_size
+    end = clear + 1
+    width = min_code_size + 1
+    table = None
+    prev = None
+    out = []
+    bitpos = 0
+    total_bits = 8 * len(data)
+
+    def reset():
+        return [[i] for i in range(clear)] + [None, None]
+
+    table = reset()
+    while bitpos + width <= total_bits:
+        code = 0
+        for i in range(width):
+            bit = (data[(bitpos + i) // 8] >> ((bitpos + i) % 8)) & 1
+            code |= bit << i
+        bitpos += width
+        if code == clear:
+            table = reset()
+            width = min_code_size + 1
+            prev = None
+            continue
+        if code == end:
+            break
+        if prev is None:
+            entry = table[code]
+        elif code < len(table):
+            entry = table[code]
+            if len(table) < 4096:
+                table.append(table[prev] + [entry[0]])
+        else:
+            assert code == len(table), "code beyond the dictionary"
+            entry = table[prev] + [table[prev][0]]
+            table.append(entry)
+        out.extend(entry)
+        prev = code
+        if len(table) == (1 << width) and width < 12:
+            width += 1
+    return out
+
+
+def interlaced_rows(height):
+    rows = []
+    for start, step in ((0, 8), (4, 8), (2, 4), (1, 2)):
+        rows.extend(range(start, height, step))
+    return rows
+
+
+def read_gif(data):
+    assert data[:6] in (b"GIF87a", b"GIF89a")
+    screen_w, screen_h, packed = struct.unpack_from("<HHB", data, 6)
+    pos = 13
+    global_table = None
+    if packed & 0x80:
+        global_table, pos = read_table(data, pos, packed & 7)
+    frames = []
+    pending_transparent = None
+    while True:
+        introducer = data[pos]
+        pos += 1
+        if introducer == 0x3B:
+            break
+        if introducer == 0x21:
+            label = data[pos]
+            pos += 1
+            if label == 0xF9:
+                flags, _delay, index = struct.unpack_from("<BHB", data, pos + 1)
+                # Only the last control before an image counts, and only
+                # with its transparency flag set.
+                pending_transparent = index if flags & 1 else None
+                pos += 6
+            else:
+                if label in (0x01, 0xFF):
+                    pos += 1 + data[pos]
+                _, pos = sub_blocks(data, pos)
+            continue
+        assert introducer == 0x2C, "unexpected block %#x" % introducer
+        frame = Frame()
+        frame.left, frame.top, frame.width, frame.height, ipacked = \
+            struct.unpack_from("<HHHHB", data, pos)
+        pos += 9
+        if ipacked & 0x80:
+            frame.local_table, pos = read_table(data, pos, ipacked & 7)
+        frame.interlaced = bool(ipacked & 0x40)
+        frame.transparent = pending_transparent
+        pending_transparent = None
+        min_code_size = data[pos]
+        codes, pos = sub_blocks(data, pos + 1)
+        stream = lzw_decode(min_code_size, codes)
+        w, h = frame.width, frame.height
+        assert len(stream) <= w * h, "more pixels than the image has"
+        stream += [None] * (w * h - len(stream))
+        order = interlaced_rows(h) if frame.interlaced else range(h)
+        frame.pixels = [None] * (w * h)
+        for stream_row, display_row in enumerate(order):
+            frame.pixels[display_row * w:(display_row + 1) * w] = \
+                stream[stream_row * w:(stream_row + 1) * w]
+        frames.append(frame)
+    return screen_w, screen_h, global_table, frames
+
+
+# --- Colour matching ---------------------------------------------------------
+
+def load_palette():
+    with open(PALETTE, "rb") as f:
+        data = f.read()
+    assert len(data) == 768 + 32768
+    return [tuple(data[3 * i:3 * i + 3]) for i in range(256)]
+
+
+class CantTranslate(Exception):
+    pass
+
+
+def translate(color_map, table, delta, translate_colors, palette):
+    """Fills color_map in place from table; entries past the table keep
+    what they held."""
+    if not translate_colors:
+        color_map[:] = range(256)
+        return
+    for i, (r, g, b) in enumerate(table):
+        r, g, b = r // 4, g // 4, b // 4
+        for j in range(1, 229):
+            pr, pg, pb = palette[j]
+            if abs(r - pr) + abs(g - pg) + abs(b - pb) <= delta:
+                color_map[i] = j
+                break
+        else:
+            raise CantTranslate()
+
+
+# --- Options and assembly -----------------------------------------------------
+
+def parse_args(lines):
+    options = {"delta": 4, "translate": True, "x": 0, "y": 0}
+    for arg in lines:
+        if arg.startswith("-d="):
+            options["delta"] = int(arg[3:])
+        elif arg.startswith("-n"):
+            options["translate"] = False
+        elif arg.startswith("-x="):
+            options["x"] = int(arg[3:])
+        elif arg.startswith("-y="):
+            options["y"] = int(arg[3:])
+        else:
+            raise ValueError("unexpected option " + arg)
+    return options
+
+
+def trunc_div(a, b):
+    q = abs(a) // abs(b)
+    return q if (a >= 0) == (b > 0) else -q
+
+
+def low16(value):
+    return value & 0xFFFF
+
+
+def build_frm(gif, options, palette):
+    screen_w, screen_h, global_table, frames = gif
+    global_map = [0] * 256
+    local_map = [0] * 256
+    if global_table is not None:
+        translate(global_map, global_table, options["delta"],
+                  options["translate"], palette)
+    records = []
+    prev_x = prev_y = 0
+    for frame in frames:
+        color_map = global_map
+        if frame.local_table is not None:
+            translate(local_map, frame.local_table, options["delta"],
+                      options["translate"], palette)
+            color_map = local_map
+        x = frame.left - trunc_div(screen_w - frame.width, 2)
+        y = frame.top + frame.height - screen_h
+        out = bytearray()
+        for s in frame.pixels:
+            if s is None or s == frame.transparent:
+                out.append(0)
+            else:
+                out.append(color_map[s])
+        header = struct.pack(">HHIHH", frame.width, frame.height,
+                             frame.width * frame.height,
+                             low16(x - prev_x), low16(y - prev_y))
+        records.append(header + bytes(out))
+        prev_x, prev_y = x, y
+    area = b"".join(records)
+    header = struct.pack(">IHHH6H6H6II", 4, 0, 0, len(frames),
+                         low16(options["x"]), 0, 0, 0, 0, 0,
+                         low16(options["y"]), 0, 0, 0, 0, 0,
+                         0, 0, 0, 0, 0, 0, len(area))
+    assert len(header) == 62
+    return header + area
+
+
+# --- Checks of this script against facts written down by hand ------------
+
+def self_check(palette):
+    black = [0] * 256
+    for delta, expected in ((4, 100), (0, 228), (10, 98)):
+        translate(black, [(0, 0, 0)], delta, True, palette)
+        assert black[0] == expected, (delta, black[0])
+    assert trunc_div(-3, 2) == -1 and trunc_div(3, 2) == 1
+    # The format's example: one 2 x 1 frame of pixels 5 and 6, shifts (3, -2)
+    # and offsets (1, -1), written out byte by byte; -n passes the indices
+    # of the (otherwise unused) colour table through.
+    frame = Frame()
+    frame.left, frame.top, frame.width, frame.height = 1, 0, 2, 1
+    frame.pixels = [5, 6]
+    got = build_frm((2, 2, [(0, 0, 0)] * 8, [frame]),
+                    {"delta": 4, "translate": False, "x": 3, "y": -2},
+                    palette)
+    expected = bytes([0, 0, 0, 4, 0, 0, 0, 0, 0, 1, 0, 3] + [0] * 10 +
+                     [0xFF, 0xFE] + [0] * 10 + [0] * 24 + [0, 0, 0, 0x0E] +
+                     [0, 2, 0, 1, 0, 0, 0, 2, 0, 1, 0xFF, 0xFF, 5, 6])
+    assert len(expected) == 76 and got == expected
+
+
+def main():
+    directory = sys.argv[1] if len(sys.argv) > 1 else HERE
+    palette = load_palette()
+    self_check(palette)
+    for name in sorted(os.listdir(directory)):
+        if not name.endswith(".gif"):
+            continue
+        base = os.path.join(directory, name[:-4])
+        with open(base + ".gif", "rb") as f:
+            gif = read_gif(f.read())
+        args = []
+        if os.path.exists(base + ".args"):
+            with open(base + ".args") as f:
+                args = f.read().split()
+        frm = build_frm(gif, parse_args(args), palette)
+        with open(base + ".frm", "wb") as f:
+            f.write(frm)
+        print("%s.frm: %d bytes" % (name[:-4], len(frm)))
+
+
+if __name__ == "__main__":
+    main()
