@@ -54,7 +54,6 @@ def lzw_decode(min_code_size, data):
     clear = 1 << min_code_size
     end = clear + 1
     width = min_code_size + 1
-    table = None
     prev = None
     out = []
     bitpos = 0

@@ -1,0 +1,274 @@
+// What a run does to the files around it: every failure leaves the directory
+// exactly as it was (no new output, an old one untouched, no temporary file);
+// a success puts exactly one file, named after the input, into the current
+// directory.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "tools/gifenc/gifenc.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+const std::string kGoldenDir = std::string(GIF2FRM_TEST_DATA) + "/golden/";
+const std::string kConverted = "File converted succesfuly!!!\n";
+
+std::string expectOutput(const std::string& message) {
+  return std::string(kBannerFirstLine) + "\n" + message;
+}
+
+constexpr gifenc::Rgb kBlack{0, 0, 0};
+constexpr gifenc::Rgb kWhite{255, 255, 255};
+constexpr gifenc::Rgb kGreen{0, 255, 0};  // no palette entry within 4, nor 10
+
+gifenc::Image image(std::uint16_t width, std::uint16_t height) {
+  gifenc::Image out;
+  out.width = width;
+  out.height = height;
+  out.pixels.assign(std::size_t{width} * height, 1);
+  return out;
+}
+
+// A screen with a global table, up to the end of its first image's data;
+// the caller adds what follows.
+gifenc::GifBuilder startOfGif(const gifenc::ColorTable& colors = {kBlack,
+                                                                  kWhite}) {
+  gifenc::GifBuilder gif;
+  gif.header().screen({4, 4, colors}).image(image(4, 4));
+  return gif;
+}
+
+Bytes goodGif() { return startOfGif().trailer().bytes(); }
+
+// count images of 0 x 0, each with image data of a clear and an end code.
+Bytes emptyImages(std::size_t count) {
+  const Bytes data =
+      gifenc::CodeStream(2).codes(gifenc::withWidths(2, {4, 5})).bytes();
+  gifenc::GifBuilder gif;
+  gif.header().screen({1, 1, {kBlack, kWhite}});
+  for (std::size_t i = 0; i < count; ++i) {
+    gif.imageHeader(image(0, 0)).raw(data);
+  }
+  return gif.trailer().bytes();
+}
+
+std::uint32_t bigEndian32(const Bytes& bytes, std::size_t at) {
+  return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+         std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+}
+
+struct FailureCase {
+  const char* what;
+  Bytes gif;  // written as walk.gif unless empty
+  Names args;
+  const char* message;
+};
+
+std::vector<FailureCase> failureCases() {
+  Bytes fiveInFour =
+      startOfGif()
+          .imageHeader(image(2, 2))
+          .raw(gifenc::encodeImageData({1, 1, 1, 1, 1}, 2))
+          .trailer()
+          .bytes();
+  Bytes badCodeSize = startOfGif()
+                          .imageHeader(image(2, 2))
+                          .raw(gifenc::CodeStream(12).bytes())
+                          .trailer()
+                          .bytes();
+  Bytes header88 = goodGif();
+  header88[4] = '8';
+  Bytes cutInTable = goodGif();
+  cutInTable.resize(16);
+  gifenc::Image greenLocal = image(2, 2);
+  greenLocal.localColors = {kBlack, kGreen};
+  const char* kUnreadable = "Can't read file or file corrupted\n";
+  const char* kUntranslatable = "Can't translate color table\n";
+  return {
+      {"unknown option", goodGif(), {"-q", "walk.gif"}, "Unknown option -q\n"},
+      {"no input file", {}, {"walk.gif"}, "Can't open input file\n"},
+      {"cut in the global table", cutInTable, {"walk.gif"}, kUnreadable},
+      {"no trailer", startOfGif().bytes(), {"walk.gif"}, kUnreadable},
+      {"not a GIF version", header88, {"walk.gif"}, kUnreadable},
+      {"unknown block", startOfGif().raw({0x00}).bytes(), {"walk.gif"},
+       kUnreadable},
+      {"unknown extension",
+       startOfGif().extension(0x02, {1, 2}).trailer().bytes(),
+       {"walk.gif"},
+       kUnreadable},
+      {"more pixels than the image has", fiveInFour, {"walk.gif"},
+       kUnreadable},
+      {"minimum code size 12", badCodeSize, {"walk.gif"}, kUnreadable},
+      {"no image",
+       gifenc::GifBuilder().header().screen({1, 1, {kBlack}}).trailer().bytes(),
+       {"walk.gif"},
+       "Empty GIF\n"},
+      {"65,536 images", emptyImages(65536), {"walk.gif"},
+       "Image too large for FRM\n"},
+      {"negative delta", goodGif(), {"-d=-1", "walk.gif"}, kUntranslatable},
+      {"green in the global table",
+       startOfGif({kBlack, kGreen}).trailer().bytes(),
+       {"walk.gif"},
+       kUntranslatable},
+      {"green in the second frame's local table",
+       startOfGif().image(greenLocal).trailer().bytes(),
+       {"-d=10", "walk.gif"},
+       kUntranslatable},
+  };
+}
+
+TEST(ConversionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
+  const std::string oldFrm = "an older walk.frm that must survive";
+  for (const FailureCase& c : failureCases()) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    if (!c.gif.empty()) dir.write("walk.gif", c.gif);
+    const Names before = dir.list();
+    ProgramResult fresh = runGif2frm(c.args, dir.path());
+    EXPECT_EQ(fresh.exitStatus, 1);
+    EXPECT_EQ(withoutAuthorship(fresh.output), expectOutput(c.message));
+    EXPECT_EQ(fresh.errors, "");
+    EXPECT_EQ(dir.list(), before);
+
+    dir.write("walk.frm", oldFrm);
+    const Names withOld = dir.list();
+    ProgramResult again = runGif2frm(c.args, dir.path());
+    EXPECT_EQ(again.exitStatus, 1);
+    EXPECT_EQ(withoutAuthorship(again.output), expectOutput(c.message));
+    EXPECT_EQ(dir.read("walk.frm"), Bytes(oldFrm.begin(), oldFrm.end()));
+    EXPECT_EQ(dir.list(), withOld);
+  }
+}
+
+// One image short of the limit still fits: 65,535 frames of 12 bytes.
+TEST(ConversionFilesTest, MostFramesThatFit) {
+  TempDir dir;
+  dir.write("walk.gif", emptyImages(65535));
+  ProgramResult run = runGif2frm({"walk.gif"}, dir.path());
+  EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
+  const Bytes frm = dir.read("walk.frm");
+  ASSERT_EQ(frm.size(), 62u + 65535u * 12u);
+  EXPECT_EQ(frm[8], 0xFF);
+  EXPECT_EQ(frm[9], 0xFF);
+  EXPECT_EQ(bigEndian32(frm, 58), 65535u * 12u);
+}
+
+TEST(ConversionFilesTest, OutputNameThatCannotBeCreated) {
+  TempDir dir;
+  dir.write("walk.gif", goodGif());
+  // The output name is taken by a directory, which must keep its contents.
+  ASSERT_EQ(::mkdir(dir.file("walk.frm").c_str(), 0755), 0);
+  dir.write("walk.frm/kept", std::string("inside"));
+  ProgramResult run = runGif2frm({"walk.gif"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(withoutAuthorship(run.output),
+            expectOutput("Can't create output file\n"));
+  EXPECT_EQ(dir.list(), (Names{"walk.frm", "walk.gif"}));
+  EXPECT_EQ(dir.read("walk.frm/kept"), Bytes({'i', 'n', 's', 'i', 'd', 'e'}));
+}
+
+TEST(ConversionFilesTest, FailedWriteKeepsTheOldFile) {
+  TempDir dir;
+  gifenc::Image big = image(40, 25);  // an FRM of 62 + 12 + 1000 bytes
+  dir.write("walk.gif", gifenc::GifBuilder()
+                            .header()
+                            .screen({40, 25, {kBlack, kWhite}})
+                            .image(big)
+                            .trailer()
+                            .bytes());
+  dir.write("walk.frm", std::string("old"));
+  ProgramResult run = runGif2frm({"walk.gif"}, dir.path(), 512);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(withoutAuthorship(run.output),
+            expectOutput("Can't write output file\n"));
+  EXPECT_EQ(dir.read("walk.frm"), Bytes({'o', 'l', 'd'}));
+  EXPECT_EQ(dir.list(), (Names{"walk.frm", "walk.gif"}));
+}
+
+TEST(ConversionFilesTest, SuccessReplacesAnExistingFileCompletely) {
+  TempDir dir;
+  dir.write("single.gif", readFileBytes(kGoldenDir + "single.gif"));
+  // Longer than the new file: nothing of it may remain at the end.
+  dir.write("single.frm", Bytes(5000, 0xAB));
+  ProgramResult run = runGif2frm({"single.gif"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
+  EXPECT_EQ(dir.read("single.frm"), readFileBytes(kGoldenDir + "single.frm"));
+  EXPECT_EQ(dir.list(), (Names{"single.frm", "single.gif"}));
+  // Made through a private temporary file, the result must still get the
+  // permissions of any new file.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat info;
+  ASSERT_EQ(::stat(dir.file("single.frm").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+}
+
+// Translation switched off never looks at the delta.
+TEST(ConversionFilesTest, NegativeDeltaWithoutTranslation) {
+  for (const Names& options : {Names{"-d=-1", "-n"}, Names{"-n", "-d=-1"}}) {
+    TempDir dir;
+    dir.write("a.gif", readFileBytes(kGoldenDir + "animated.gif"));
+    Names args = options;
+    args.push_back("a.gif");
+    ProgramResult run = runGif2frm(args, dir.path());
+    EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
+    EXPECT_EQ(dir.read("a.frm"),
+              readFileBytes(kGoldenDir + "animated_untranslated.frm"));
+  }
+}
+
+TEST(ConversionFilesTest, OutputGoesToTheCurrentDirectory) {
+  TempDir work;
+  TempDir elsewhere;
+  ASSERT_EQ(::mkdir(work.file("in").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(work.file("in/walk.dir").c_str(), 0755), 0);
+  work.write("in/walk.dir/walk.old.gif", goodGif());
+  work.write("in/walk.dir/plain", goodGif());
+  elsewhere.write("far.gif", goodGif());
+
+  for (const std::string& input :
+       {std::string("in/walk.dir/walk.old.gif"), std::string("in/walk.dir/plain"),
+        elsewhere.file("far.gif")}) {
+    ProgramResult run = runGif2frm({input}, work.path());
+    EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted)) << input;
+  }
+  EXPECT_EQ(work.list(), (Names{"far.frm", "in", "plain.frm", "walk.old.frm"}));
+  EXPECT_EQ(elsewhere.list(), Names{"far.gif"});
+  EXPECT_TRUE(work.exists("in/walk.dir/walk.old.gif"));
+  EXPECT_FALSE(work.exists("in/walk.dir/walk.old.frm"));
+  EXPECT_FALSE(work.exists("in/walk.dir/plain.frm"));
+}
+
+TEST(ConversionFilesTest, LongestNames) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir(dir.file("in").c_str(), 0755), 0);
+  // 251 + ".gif" is a legal file name, and so is 251 + ".frm".
+  const std::string base251(251, 'w');
+  dir.write("in/" + base251 + ".gif", goodGif());
+  ProgramResult run = runGif2frm({"in/" + base251 + ".gif"}, dir.path());
+  EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
+  EXPECT_TRUE(dir.exists(base251 + ".frm"));
+
+  // A 255-byte name without extension gives a 259-byte output name, more
+  // than a file name can hold here: the run fails and leaves nothing.
+  const std::string name255(255, 'v');
+  dir.write("in/" + name255, goodGif());
+  const Names before = dir.list();
+  run = runGif2frm({"in/" + name255}, dir.path());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(withoutAuthorship(run.output),
+            expectOutput("Can't create output file\n"));
+  EXPECT_EQ(dir.list(), before);
+}
+
+}  // namespace
