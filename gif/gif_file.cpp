@@ -130,7 +130,9 @@ GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder) {
     }
   }
 
-  if (!current.pixels.allocate(std::size_t{current.width()} * current.height())) {
+  // The decoder may write a few bytes past the last pixel; see LzwDecoder.
+  if (!current.pixels.allocate(std::size_t{current.width()} * current.height() +
+                               LzwDecoder::kOutputSlack)) {
     return GifStatus::NoMemory;
   }
   current.pixelsDelivered = 0;

@@ -17,11 +17,20 @@ class GifInput {
   // Reads exactly count bytes into destination. A short read fails; like a
   // file read at the end of the file, it still moves the position to the end.
   bool read(void* destination, std::size_t count) {
+    const std::uint8_t* bytes;
+    if (!readView(count, bytes)) return false;
+    std::memcpy(destination, bytes, count);
+    return true;
+  }
+
+  // The same read without the copy: bytes points at the count bytes read,
+  // which stay valid as long as the input.
+  bool readView(std::size_t count, const std::uint8_t*& bytes) {
     if (position_ >= size_ || count > size_ - position_) {
       if (position_ < size_) position_ = size_;
       return false;
     }
-    std::memcpy(destination, bytes_ + position_, count);
+    bytes = bytes_ + position_;
     position_ += count;
     return true;
   }

@@ -104,8 +104,8 @@ std::int16_t LzwDecoder::readCode(GifInput& input) {
   return static_cast<std::int16_t>(value & kCodeMask[codeWidth]);
 }
 
-LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
-                             GifFile& gif) {
+LzwStatus LzwDecoder::decodeReference(GifInput& input,
+                                      std::uint32_t lineLength, GifFile& gif) {
   int minCodeSize = input.readByte();
   if (minCodeSize < 0) return LzwStatus::ReadFailed;
   if (minCodeSize < 2 || minCodeSize > 9) return LzwStatus::BadCodeSize;

@@ -10,6 +10,7 @@
 #ifndef GIF2FRM_GIF_LZW_DECODER_H_
 #define GIF2FRM_GIF_LZW_DECODER_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "gif/gif_input.h"
@@ -24,12 +25,26 @@ class LzwDecoder {
   // The process-wide decoder that GifFile::load uses.
   static LzwDecoder& instance();
 
-  // Decodes the image data that starts at the minimum code size byte and
-  // hands it to gif.appendPixels() a line of lineLength pixels at a time
-  // (the last line may be shorter). Leaves the input after the last data
-  // sub-block it read; when the data ends with a zero-length sub-block
-  // instead of an end code, on that zero byte.
+  // Bytes past width x height that decode() may scribble on: it copies
+  // strings in whole 8-byte words. A frame's pixel buffer that has them lets
+  // decode() write straight into it.
+  static constexpr std::size_t kOutputSlack = 32;
+
+  // Decodes the image data that starts at the minimum code size byte into
+  // the pixels of gif.current, which hold width x height bytes (plus
+  // kOutputSlack for the fast path), and sets its pixelsDelivered. Leaves
+  // the input after the last data sub-block it read; when the data ends with
+  // a zero-length sub-block instead of an end code, on that zero byte.
+  //
+  // The result, the pixels delivered, their count, the dictionary left
+  // behind and the input position are exactly those of decodeReference().
   LzwStatus decode(GifInput& input, std::uint32_t lineLength, GifFile& gif);
+
+  // The plain decoder, code by code through the stack, handing the pixels to
+  // gif.appendPixels() a line of lineLength at a time (the last line may be
+  // shorter). It is the definition of what decode() must do.
+  LzwStatus decodeReference(GifInput& input, std::uint32_t lineLength,
+                            GifFile& gif);
 
   // Sets up the code space for a new image; the tables keep their contents.
   void reset(int minCodeSize);
@@ -55,6 +70,11 @@ class LzwDecoder {
   std::int16_t prefix[kMaxCodes] = {};
   std::uint8_t suffix[kMaxCodes] = {};
   std::uint8_t stack[kMaxCodes] = {};
+
+  // Fast path only, for slots defined since the last clear or reset: where
+  // in the frame the slot's string was written, and its length.
+  std::uint32_t stringStart[kMaxCodes] = {};
+  std::uint16_t stringLength[kMaxCodes] = {};
 
  private:
   std::int16_t loadSubBlock(GifInput& input);

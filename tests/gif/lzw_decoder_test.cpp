@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <vector>
@@ -23,28 +25,59 @@ struct Decoded {
   std::uint64_t position;  // where the decoder left the input
 };
 
-// Decodes data into a frame of width x height, as the reader would.
-Decoded decodeWith(LzwDecoder& decoder, const Bytes& data, std::uint16_t width,
-                   std::uint16_t height, bool interlaced = false) {
+enum class Path { Fast, Reference };
+
+Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data,
+                  std::uint16_t width, std::uint16_t height, bool interlaced) {
   GifFile gif;
   gif.current.descriptor.width = width;
   gif.current.descriptor.height = height;
   gif.current.descriptor.packed = interlaced ? 0x40 : 0x00;
-  EXPECT_TRUE(gif.current.pixels.allocate(std::size_t{width} * height));
+  // The reader allocates the slack that lets the fast path write directly.
+  EXPECT_TRUE(gif.current.pixels.allocate(std::size_t{width} * height +
+                                          LzwDecoder::kOutputSlack));
   GifInput input(data.data(), data.size());
   Decoded result;
-  result.status = decoder.decode(input, width, gif);
+  result.status = path == Path::Fast ? decoder.decode(input, width, gif)
+                                     : decoder.decodeReference(input, width, gif);
   result.delivered = gif.current.pixelsDelivered;
-  std::size_t shown = interlaced ? std::size_t{width} * height : result.delivered;
-  result.pixels.assign(gif.current.pixels.data(), gif.current.pixels.data() + shown);
+  // Only delivered pixels have defined values.
+  for (std::uint32_t y = 0; y < height; ++y) {
+    const std::uint8_t* row = gif.current.pixels.data() + std::size_t{y} * width;
+    result.pixels.insert(result.pixels.end(), row, row + gif.current.deliveredInRow(y));
+  }
   result.position = input.position();
   return result;
 }
 
+// The production decoder and the reference decoder side by side, each with
+// its own dictionary: every decode runs through both and must agree in
+// every respect, the dictionary left behind included.
+struct Decoders {
+  std::unique_ptr<LzwDecoder> fast = std::make_unique<LzwDecoder>();
+  std::unique_ptr<LzwDecoder> reference = std::make_unique<LzwDecoder>();
+};
+
+Decoded decodeWith(Decoders& decoders, const Bytes& data, std::uint16_t width,
+                   std::uint16_t height, bool interlaced = false) {
+  Decoded fast = decodeOne(*decoders.fast, Path::Fast, data, width, height, interlaced);
+  Decoded reference =
+      decodeOne(*decoders.reference, Path::Reference, data, width, height, interlaced);
+  EXPECT_EQ(fast.status, reference.status);
+  EXPECT_EQ(fast.delivered, reference.delivered);
+  EXPECT_EQ(fast.pixels, reference.pixels);
+  EXPECT_EQ(fast.position, reference.position);
+  EXPECT_TRUE(std::equal(std::begin(decoders.fast->prefix), std::end(decoders.fast->prefix),
+                         std::begin(decoders.reference->prefix)));
+  EXPECT_TRUE(std::equal(std::begin(decoders.fast->suffix), std::end(decoders.fast->suffix),
+                         std::begin(decoders.reference->suffix)));
+  return reference;
+}
+
 Decoded decode(const Bytes& data, std::uint16_t width, std::uint16_t height,
                bool interlaced = false) {
-  auto decoder = std::make_unique<LzwDecoder>();
-  return decodeWith(*decoder, data, width, height, interlaced);
+  Decoders decoders;
+  return decodeWith(decoders, data, width, height, interlaced);
 }
 
 // Image data for code values, with the widths a decoder reads them at.
@@ -275,9 +308,9 @@ TEST(LzwDecoder, SlotsOutliveTheImageThatMadeThem) {
   // holds it.
   const Bytes second = stream(3, {8, 1, 14, 0, 11, 9});
 
-  auto decoder = std::make_unique<LzwDecoder>();
-  EXPECT_EQ(decodeWith(*decoder, first, 7, 1).pixels, (Bytes{1, 2, 3, 4, 5, 6, 7}));
-  Decoded after = decodeWith(*decoder, second, 16, 1);
+  Decoders decoders;
+  EXPECT_EQ(decodeWith(decoders, first, 7, 1).pixels, (Bytes{1, 2, 3, 4, 5, 6, 7}));
+  Decoded after = decodeWith(decoders, second, 16, 1);
   EXPECT_EQ(after.status, LzwStatus::Ok);
   EXPECT_EQ(after.pixels, (Bytes{1, 1, 1, 0, 5, 6, 0}));
 
@@ -290,6 +323,69 @@ TEST(LzwDecoder, ADictionaryLoopStopsWithItsOwnStatus) {
   // slot 7 with prefix 7, a loop; reading 7 would never end.
   Decoded result = decode(stream(2, {kClear, 1, 7, 6, 7, kEnd}), 64, 64);
   EXPECT_EQ(result.status, LzwStatus::DictionaryCycle);
+}
+
+}  // namespace
+
+namespace {
+
+// Random images, random corruptions of them and random code soup, through
+// both decoders with dictionaries that carry over from case to case.
+TEST(LzwDecoder, FastAndReferenceAgreeOnRandomAndCorruptStreams) {
+  std::mt19937 random(20261207);
+  auto below = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+  Decoders decoders;
+  for (int round = 0; round < 3000; ++round) {
+    SCOPED_TRACE(round);
+    int minCodeSize = 2 + static_cast<int>(below(7));
+    auto width = static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
+    auto height = static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
+    Bytes data;
+    switch (below(3)) {
+      case 0: {  // a real image, possibly with more or fewer pixels
+        std::size_t count = std::size_t{width} * height;
+        if (below(3) == 0) count = below(static_cast<unsigned>(count * 2 + 8));
+        Bytes pixels(count);
+        // Few distinct values make long strings; many make short ones.
+        unsigned colors = 1 + below(1u << minCodeSize);
+        for (auto& p : pixels) p = static_cast<std::uint8_t>(below(colors));
+        data = gifenc::encodeImageData(pixels, minCodeSize,
+                                       {below(2) == 0, 1 + below(255)});
+        break;
+      }
+      case 1: {  // random codes at the widths a decoder reads them with
+        std::vector<std::uint16_t> codes;
+        if (below(4) != 0) codes.push_back(static_cast<std::uint16_t>(1 << minCodeSize));
+        std::size_t count = below(3000);
+        for (std::size_t i = 0; i < count; ++i) {
+          codes.push_back(static_cast<std::uint16_t>(below(4096)));
+        }
+        std::vector<gifenc::Code> widths = withWidths(minCodeSize, codes);
+        for (auto& code : widths) {
+          code.value = static_cast<std::uint16_t>(code.value & ((1u << code.width) - 1));
+        }
+        data = CodeStream(static_cast<std::uint8_t>(minCodeSize), 1 + below(255))
+                   .codes(widths)
+                   .bytes(below(2) == 0);
+        break;
+      }
+      default: {  // pure noise after a valid code size byte
+        data.push_back(static_cast<std::uint8_t>(minCodeSize));
+        std::size_t count = below(600);
+        for (std::size_t i = 0; i < count; ++i) data.push_back(static_cast<std::uint8_t>(random()));
+        break;
+      }
+    }
+    // Corrupt some of them: flipped bits, a truncation.
+    if (!data.empty() && below(2) == 0) {
+      for (unsigned flips = 1 + below(4); flips > 0; --flips) {
+        data[below(static_cast<unsigned>(data.size()))] ^= static_cast<std::uint8_t>(1u << below(8));
+      }
+    }
+    if (!data.empty() && below(4) == 0) data.resize(below(static_cast<unsigned>(data.size())));
+    decodeWith(decoders, data, width, height);
+    if (::testing::Test::HasFailure()) break;  // one case is enough to debug
+  }
 }
 
 }  // namespace
