@@ -45,5 +45,5 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   // Checked before any colour is matched, so that the outcome for such a
   // file does not depend on its colours.
   if (!fitsInFrm(gif)) return RunOutcome::TooLargeForFrm;
-  return assemblyOutcome(buildFrmImage(gif, options, image));
+  return assemblyOutcome(buildFrmImageReleasingPixels(gif, options, image));
 }

@@ -89,8 +89,12 @@ bool fitsInFrm(const GifFile& gif) {
   return area <= kMaxFrameArea;
 }
 
-AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
-                             FrmImage& image) {
+namespace {
+
+// Builds image from gif; with releaseFrom set (to gif itself), each GIF
+// frame's pixels are freed once mapped.
+AssemblyStatus assemble(const GifFile& gif, const Options& options,
+                        FrmImage& image, GifFile* releaseFrom) {
   // Loaded also when translation is off; matching never yields index 0.
   const Translator translate{loadPalette(), options};
   // Local to one conversion. A local table smaller than an earlier one leaves
@@ -163,6 +167,19 @@ AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
             0;
     mapPixels(source, *map, transparent, source.control.transparentColorIndex,
               *frame);
+    if (releaseFrom != nullptr) releaseFrom->frames[k].pixels.reset();
   }
   return AssemblyStatus::Ok;
+}
+
+}  // namespace
+
+AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
+                             FrmImage& image) {
+  return assemble(gif, options, image, nullptr);
+}
+
+AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
+                                            FrmImage& image) {
+  return assemble(gif, options, image, &gif);
 }

@@ -27,4 +27,11 @@ bool fitsInFrm(const GifFile& gif);
 AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
                              FrmImage& image);
 
+// The same, releasing each GIF frame's pixels as soon as its FRM frame has
+// been built, so that the two copies of a sprite never exist side by side:
+// the run's peak memory is one sprite and one frame, not two sprites. The
+// GIF cannot be assembled again afterwards.
+AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
+                                            FrmImage& image);
+
 #endif  // GIF2FRM_APP_FRAME_ASSEMBLY_H_

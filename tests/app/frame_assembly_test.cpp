@@ -423,3 +423,26 @@ TEST(FitsInFrmTest, FrameAreaLimitCountsTheFrameHeaders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameAssemblyTest, ReleasingPixelsBuildsTheSameImage) {
+  GifFile kept;
+  GifFile released;
+  for (GifFile* gif : {&kept, &released}) {
+    setScreen(*gif, 4, 2);
+    addFrame(*gif, 0, 0, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8});
+    addFrame(*gif, 1, 1, 2, 1, {9, 10});
+  }
+  FrmImage a;
+  FrmImage b;
+  ASSERT_EQ(buildFrmImage(kept, noTranslation(), a), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImageReleasingPixels(released, noTranslation(), b),
+            AssemblyStatus::Ok);
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(pixelsOf(a, k), pixelsOf(b, k));
+  EXPECT_FALSE(kept.frames[0].pixels.isNull());
+  EXPECT_TRUE(released.frames[0].pixels.isNull());
+  EXPECT_TRUE(released.frames[1].pixels.isNull());
+}
+
+}  // namespace
