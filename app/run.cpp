@@ -41,8 +41,13 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
     if (!input.open(inputPath)) return RunOutcome::CantOpenInput;
     platform::ByteBuffer bytes;
     std::size_t size = 0;
-    if (input.readAll(bytes, size) != platform::InputFile::ReadResult::Ok) {
-      return RunOutcome::NoMemory;
+    switch (input.readAll(bytes, size)) {
+      case platform::InputFile::ReadResult::Ok:
+        break;
+      case platform::InputFile::ReadResult::NoMemory:
+        return RunOutcome::NoMemory;
+      case platform::InputFile::ReadResult::ReadFailed:
+        return RunOutcome::CantReadInput;
     }
     input.close();
     RunOutcome converted = convertGif(bytes.data(), size, options, gif, image);

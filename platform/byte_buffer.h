@@ -20,6 +20,10 @@ void freeBytes(void* block);
 // Fault injection for tests: the countdown-th allocation from now on fails
 // (1 = the next one); 0 switches injection off.
 void failAllocationAfter(std::uint64_t countdown);
+// For tests and fuzzers: from now on, allocations fail once they would hand
+// out more than budget bytes in all (freed blocks are not given back), as on
+// a machine with that much memory to spare; 0 lifts the limit.
+void limitAllocatedBytes(std::uint64_t budget);
 
 class ByteBuffer {
  public:

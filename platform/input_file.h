@@ -21,10 +21,11 @@ class InputFile {
   // file we may not read is a failed open.
   bool open(const char* path);
 
-  enum class ReadResult { Ok, NoMemory };
-  // Reads everything from the current position to the end into bytes. An
-  // error of the device ends the data where it happened, as the end of the
-  // file would: whatever the decoder wanted beyond it is a failed read.
+  enum class ReadResult { Ok, NoMemory, ReadFailed };
+  // Reads everything from the current position to the end into bytes.
+  // ReadFailed when the device reports an error, wherever it happens: a
+  // file that could not be read to its end is not converted, even when the
+  // part that arrived would have made a whole GIF.
   ReadResult readAll(ByteBuffer& bytes, std::size_t& size);
 
   void close();

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/input_file.h"
+#include "platform/io_faults.h"
 
 namespace platform {
 
@@ -45,9 +46,11 @@ InputFile::ReadResult InputFile::readAll(ByteBuffer& bytes, std::size_t& size) {
       bytes = std::move(larger);
       capacity *= 2;
     }
+    if (injectedReadFault()) return ReadResult::ReadFailed;
     ssize_t got = ::read(fd_, bytes.data() + size, capacity - size);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // end of file, or an error that ends the data here
+    if (got < 0) return ReadResult::ReadFailed;
+    if (got == 0) break;
     size += static_cast<std::size_t>(got);
   }
   return ReadResult::Ok;

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "platform/io_faults.h"
 #include "platform/output_file.h"
 
 namespace platform {
@@ -69,6 +70,10 @@ bool OutputFile::create() {
 
 bool OutputFile::write(const void* bytes, std::size_t size) {
   if (fd_ < 0 || failed_) return false;
+  if (injectedWriteFault()) {
+    failed_ = true;
+    return false;
+  }
   const char* next = static_cast<const char*>(bytes);
   while (size > 0) {
     ssize_t written = ::write(fd_, next, size);
@@ -85,7 +90,7 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
 
 OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
   if (fd_ < 0) return CommitResult::CreateFailed;
-  bool written = !failed_ && flushToDisk(fd_);
+  bool written = !failed_ && !injectedWriteFault() && flushToDisk(fd_);
   written = (::close(fd_) == 0) && written;
   fd_ = -1;
   if (!written) {
