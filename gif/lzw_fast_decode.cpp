@@ -18,66 +18,52 @@ namespace {
 
 constexpr int kMaxCodeWidth = 12;
 
-// Gathers codes from the data sub-blocks, least significant bit first.
-// Bytes of the current sub-block are taken eight at a time; the next
-// sub-block's length byte is read only when a code needs bits beyond the
-// current one, exactly when the plain code reader would read it, so the
-// input ends up in the same place.
-class BitReader {
- public:
-  explicit BitReader(GifInput& input) : input_(input) {}
-
-  // The next code of width bits, or LzwDecoder::kReadFailed or
-  // LzwDecoder::kEndOfBlocks.
-  int read(int width) {
-    if (count_ < width) {
-      int status = fill(width);
-      if (status < 0) return status;
-    }
-    int code = static_cast<int>(bits_ & ((1u << width) - 1));
-    bits_ >>= width;
-    count_ -= width;
-    return code;
-  }
-
- private:
-  int fill(int width) {
-    for (;;) {
-      if (blockEnd_ - block_ >= 8) {
-        // Whole word: the bytes beyond the ones counted land in bits_ at
-        // the very places the next fill puts them again.
-        std::uint64_t word;
-        std::memcpy(&word, block_, sizeof word);
-        bits_ |= word << count_;
-        int taken = (63 - count_) >> 3;
-        block_ += taken;
-        count_ += taken * 8;
-      } else {
-        while (count_ <= 56 && block_ < blockEnd_) {
-          bits_ |= std::uint64_t{*block_++} << count_;
-          count_ += 8;
-        }
-      }
-      if (count_ >= width) return 0;
-      int size = input_.readByte();
-      if (size < 0) return LzwDecoder::kReadFailed;
-      if (size == 0) {
-        input_.move(-1);  // the terminator is the reader's, as in the plain path
-        return LzwDecoder::kEndOfBlocks;
-      }
-      if (!input_.readView(static_cast<std::size_t>(size), block_)) {
-        return LzwDecoder::kReadFailed;
-      }
-      blockEnd_ = block_ + size;
-    }
-  }
-
-  GifInput& input_;
-  const std::uint8_t* block_ = nullptr;
-  const std::uint8_t* blockEnd_ = nullptr;
-  std::uint64_t bits_ = 0;
-  int count_ = 0;
+// The code reader's state: the bits of the current data sub-block, least
+// significant first. It is passed by value so that it stays in registers in
+// the decoding loop.
+struct BitState {
+  const std::uint8_t* block;     // next byte of the current sub-block
+  const std::uint8_t* blockEnd;  // end of the current sub-block
+  std::uint64_t bits;
+  int count;                     // valid bits in bits
+  int status;                    // a reader failure, or 0
 };
+
+// Gathers at least width bits where the current sub-block has fewer than
+// eight bytes left, moving on to the next sub-block when this one is used
+// up. The next sub-block's length byte is read only when a code needs bits
+// beyond the current one, exactly when the plain code reader reads it, so the
+// input ends up in the same place. Rare: kept out of the decoding loop.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+BitState refillSlowly(GifInput& input, BitState state, int width) {
+  while (state.count < width) {
+    if (state.block < state.blockEnd) {
+      do {
+        state.bits |= std::uint64_t{*state.block++} << state.count;
+        state.count += 8;
+      } while (state.count <= 56 && state.block < state.blockEnd);
+      continue;
+    }
+    int size = input.readByte();
+    if (size < 0) {
+      state.status = LzwDecoder::kReadFailed;
+      return state;
+    }
+    if (size == 0) {
+      input.move(-1);  // the terminator is the reader's, as in the plain path
+      state.status = LzwDecoder::kEndOfBlocks;
+      return state;
+    }
+    if (!input.readView(static_cast<std::size_t>(size), state.block)) {
+      state.status = LzwDecoder::kReadFailed;
+      return state;
+    }
+    state.blockEnd = state.block + size;
+  }
+  return state;
+}
 
 // Copies a string written earlier in the frame; it ends at or before
 // destination. Short strings go as one or two words, which may write up to
@@ -114,31 +100,81 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
     return decodeReference(input, lineLength, gif);
   }
 
-  int minCodeSize = input.readByte();
+  const int minCodeSize = input.readByte();
   if (minCodeSize < 0) return LzwStatus::ReadFailed;
   if (minCodeSize < 2 || minCodeSize > 9) return LzwStatus::BadCodeSize;
   reset(minCodeSize);
 
+  // The decoder's state lives in locals while decoding: the frame is written
+  // through a byte pointer, which the compiler must assume can change any
+  // member, but not a local.
+  const int clear = clearCode;
+  const int end = endCode;
+  const int firstSlot = firstCode;
+  int width = codeWidth;
+  int limit = codeLimit;
+  int next = nextCode;
+  std::int16_t* const prefixes = prefix;
+  std::uint8_t* const suffixes = suffix;
+  std::uint32_t* const starts = stringStart;
+  std::uint16_t* const lengths = stringLength;
+
+  // The code reader. Bytes of the current sub-block are taken eight at a
+  // time: the bytes beyond the ones counted land in bits at the very places
+  // where the next refill puts them again.
+  const std::uint8_t* block = nullptr;
+  const std::uint8_t* blockEnd = nullptr;
+  std::uint64_t bits = 0;
+  int count = 0;
+  auto readCode = [&]() -> int {
+    if (count < width) {
+      if (blockEnd - block >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, block, sizeof word);
+        bits |= word << count;
+        int taken = (63 - count) >> 3;
+        block += taken;
+        count += taken * 8;
+      } else {
+        BitState state =
+            refillSlowly(input, BitState{block, blockEnd, bits, count, 0}, width);
+        block = state.block;
+        blockEnd = state.blockEnd;
+        bits = state.bits;
+        count = state.count;
+        if (state.status < 0) return state.status;
+      }
+    }
+    int code = static_cast<int>(bits & ((1u << width) - 1));
+    bits >>= width;
+    count -= width;
+    return code;
+  };
+
   std::uint8_t* const out = frame.pixels.data();
-  const std::uint64_t width = lineLength;
+  const std::uint64_t lineWidth = lineLength;
   // Pixels produced so far. Those past the frame are counted, not stored:
   // the plain decoder reports the overflow only when the line holding them
   // is complete, or at the end of the data.
   std::uint64_t emitted = 0;
   // What the plain decoder would have handed to the frame by now.
   auto wholeLines = [&]() -> std::uint32_t {
-    if (width == 0) return 0;
-    std::uint64_t lines = (emitted < capacity ? emitted : capacity) / width;
-    return static_cast<std::uint32_t>(lines * width);
+    if (lineWidth == 0) return 0;
+    std::uint64_t shown = emitted < capacity ? emitted : capacity;
+    return static_cast<std::uint32_t>(shown / lineWidth * lineWidth);
   };
   auto emitCounted = [&](std::uint8_t byte) -> bool {
-    if (width == 0) return false;  // no room for any pixel
+    if (lineWidth == 0) return false;  // no room for any pixel
     if (emitted < capacity) out[emitted] = byte;
     ++emitted;
-    return emitted != capacity + width;
+    return emitted != capacity + lineWidth;
+  };
+  auto save = [&]() {
+    codeWidth = static_cast<std::int16_t>(width);
+    codeLimit = static_cast<std::int16_t>(limit);
+    nextCode = static_cast<std::int16_t>(next);
   };
 
-  BitReader reader(input);
   int previousCode = 0;
   int firstChar = 0;
   // Where the string of previousCode was written, while on the fast path.
@@ -150,27 +186,79 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   LzwStatus result = LzwStatus::Ok;
 
   for (;;) {
-    int code = reader.read(codeWidth);
-    if (code == endCode || code == kEndOfBlocks) break;
+    int code = readCode();
+    if (code == end || code == kEndOfBlocks) break;
     if (code < 0) {  // the data ran out: whole lines only
+      save();
       frame.pixelsDelivered = wholeLines();
       return LzwStatus::Ok;
     }
 
-    if (code == clearCode) {
-      codeWidth = static_cast<std::int16_t>(minCodeSize + 1);
-      nextCode = firstCode;
-      codeLimit = static_cast<std::int16_t>(1 << codeWidth);
+    if (!plain) {
+      // The length of code's string, where it is known: a literal, a slot
+      // defined on this path, or the slot about to be defined (previousCode's
+      // string and its own first byte). 0 sends the code the plain way.
+      std::uint32_t length;
+      if (code < clear) {
+        length = 1;
+      } else if (code < next && code >= firstSlot) {
+        length = lengths[code];
+      } else if (code == next) {
+        length = previousLength + 1;
+      } else {
+        length = 0;  // a clear code, or a code beyond the dictionary
+      }
+      if (length != 0 && emitted + length <= capacity) {
+        std::uint8_t* destination = out + emitted;
+        std::uint8_t first;
+        if (code < clear) {
+          first = static_cast<std::uint8_t>(code);
+          *destination = first;
+        } else if (code < next) {
+          const std::uint8_t* source = out + starts[code];
+          first = *source;
+          copyString(destination, source, length);
+        } else {
+          const std::uint8_t* source = out + previousStart;
+          first = *source;
+          copyString(destination, source, previousLength);
+          destination[previousLength] = first;
+        }
+        if (next < limit) {
+          suffixes[next] = first;
+          prefixes[next] = static_cast<std::int16_t>(previousCode);
+          starts[next] = static_cast<std::uint32_t>(previousStart);
+          lengths[next] = static_cast<std::uint16_t>(previousLength + 1);
+          ++next;
+          firstChar = first;
+          previousCode = code;
+          previousStart = emitted;
+          previousLength = length;
+          if (next == limit && width < kMaxCodeWidth) {
+            limit *= 2;
+            ++width;
+          }
+        }
+        emitted += length;
+        continue;
+      }
+    }
+
+    if (code == clear) {
+      width = minCodeSize + 1;
+      next = firstSlot;
+      limit = 1 << width;
       plain = false;
       do {
-        code = reader.read(codeWidth);
-      } while (code == clearCode);
-      if (code == endCode || code == kEndOfBlocks) break;
+        code = readCode();
+      } while (code == clear);
+      if (code == end || code == kEndOfBlocks) break;
       if (code < 0) {
+        save();
         frame.pixelsDelivered = wholeLines();
         return LzwStatus::Ok;
       }
-      if (code >= nextCode) code = 0;
+      if (code >= next) code = 0;
       previousCode = code;
       firstChar = code;
       previousStart = emitted;
@@ -181,82 +269,35 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       }
       continue;
     }
-
-    if (!plain) {
-      // The length of code's string, where it is known: a literal, a slot
-      // defined on this path, or the slot about to be defined (previousCode's
-      // string and its own first byte). 0 sends the code the plain way.
-      std::uint32_t length = 0;
-      if (code < clearCode) {
-        length = 1;
-      } else if (code < nextCode) {
-        length = stringLength[code];
-      } else if (code == nextCode) {
-        length = previousLength + 1;
-      }
-      if (length != 0 && emitted + length <= capacity) {
-        std::uint8_t* destination = out + emitted;
-        std::uint8_t first;
-        if (code < clearCode) {
-          first = static_cast<std::uint8_t>(code);
-          *destination = first;
-        } else if (code < nextCode) {
-          const std::uint8_t* source = out + stringStart[code];
-          first = *source;
-          copyString(destination, source, length);
-        } else {
-          const std::uint8_t* source = out + previousStart;
-          first = *source;
-          copyString(destination, source, previousLength);
-          destination[previousLength] = first;
-        }
-        if (nextCode < codeLimit) {
-          suffix[nextCode] = first;
-          prefix[nextCode] = static_cast<std::int16_t>(previousCode);
-          stringStart[nextCode] = static_cast<std::uint32_t>(previousStart);
-          stringLength[nextCode] = static_cast<std::uint16_t>(previousLength + 1);
-          ++nextCode;
-          firstChar = first;
-          previousCode = code;
-          previousStart = emitted;
-          previousLength = length;
-        }
-        if (nextCode >= codeLimit && codeWidth < kMaxCodeWidth) {
-          codeLimit = static_cast<std::int16_t>(codeLimit * 2);
-          ++codeWidth;
-        }
-        emitted += length;
-        continue;
-      }
-      plain = true;
-    }
+    plain = true;
 
     // The plain way, exactly as the reference decoder goes.
     int depth = 0;
     int walk = code;
-    if (code >= nextCode) {
+    if (code >= next) {
       stack[depth++] = static_cast<std::uint8_t>(firstChar);
       walk = previousCode;
     }
-    while (walk >= firstCode) {
+    while (walk >= firstSlot) {
       if (depth >= kMaxCodes - 1) {
+        save();
         frame.pixelsDelivered = wholeLines();
         return LzwStatus::DictionaryCycle;
       }
-      stack[depth++] = suffix[walk];
-      walk = prefix[walk];
+      stack[depth++] = suffixes[walk];
+      walk = prefixes[walk];
     }
     stack[depth++] = static_cast<std::uint8_t>(walk);
-    if (nextCode < codeLimit) {
-      suffix[nextCode] = static_cast<std::uint8_t>(walk);
-      prefix[nextCode] = static_cast<std::int16_t>(previousCode);
-      ++nextCode;
+    if (next < limit) {
+      suffixes[next] = static_cast<std::uint8_t>(walk);
+      prefixes[next] = static_cast<std::int16_t>(previousCode);
+      ++next;
       firstChar = walk;
       previousCode = code;
     }
-    if (nextCode >= codeLimit && codeWidth < kMaxCodeWidth) {
-      codeLimit = static_cast<std::int16_t>(codeLimit * 2);
-      ++codeWidth;
+    if (next >= limit && width < kMaxCodeWidth) {
+      limit *= 2;
+      ++width;
     }
     bool overflow = false;
     while (depth > 0) {
@@ -273,6 +314,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
 
   // End of the data, or an overflow: the pixels up to the frame's end count
   // as delivered; any beyond it make the last line overflow.
+  save();
   if (result == LzwStatus::Ok && emitted > capacity) {
     result = LzwStatus::PixelOverflow;
   }
