@@ -35,9 +35,8 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   return convertGif(bytes, size, options, gif, image, LzwDecoder::instance());
 }
 
-RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
-                      const Options& options, GifFile& gif, FrmImage& image,
-                      LzwDecoder& decoder) {
+RunOutcome loadGif(const std::uint8_t* bytes, std::size_t size, GifFile& gif,
+                   LzwDecoder& decoder) {
   GifInput input(bytes, size);
   RunOutcome loaded = loadOutcome(gif.load(input, decoder));
   if (loaded != RunOutcome::Converted) return loaded;
@@ -45,5 +44,17 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   // Checked before any colour is matched, so that the outcome for such a
   // file does not depend on its colours.
   if (!fitsInFrm(gif)) return RunOutcome::TooLargeForFrm;
+  return RunOutcome::Converted;
+}
+
+RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image) {
   return assemblyOutcome(buildFrmImageReleasingPixels(gif, options, image));
+}
+
+RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
+                      const Options& options, GifFile& gif, FrmImage& image,
+                      LzwDecoder& decoder) {
+  RunOutcome loaded = loadGif(bytes, size, gif, decoder);
+  if (loaded != RunOutcome::Converted) return loaded;
+  return assembleFrm(gif, options, image);
 }

@@ -12,7 +12,17 @@
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
-// Loads the GIF into gif and builds image from it. Converted when image is
+// Loads the GIF into gif and checks that it can become an FRM image: it
+// holds an image, and no more than the format's fields can describe.
+// Converted when it can.
+RunOutcome loadGif(const std::uint8_t* bytes, std::size_t size, GifFile& gif,
+                   LzwDecoder& decoder);
+
+// Builds image from a GIF that loadGif accepted, releasing the GIF's pixels
+// frame by frame as they are converted.
+RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image);
+
+// Both steps: loads the GIF into gif and builds image from it. Converted when image is
 // ready to be written; otherwise the outcome that ends the run. Both objects
 // are left for the caller to destroy, image first.
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,

@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "app/options.h"
 #include "app/output_name.h"
+#include "gif/lzw_decoder.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
@@ -50,9 +51,11 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
         return RunOutcome::CantReadInput;
     }
     input.close();
-    RunOutcome converted = convertGif(bytes.data(), size, options, gif, image);
-    if (converted != RunOutcome::Converted) return converted;
-  }
+    RunOutcome loaded = loadGif(bytes.data(), size, gif, LzwDecoder::instance());
+    if (loaded != RunOutcome::Converted) return loaded;
+  }  // the file's bytes are gone before the FRM image takes its memory
+  RunOutcome built = assembleFrm(gif, options, image);
+  if (built != RunOutcome::Converted) return built;
   return writeFrm(image, outputFileName(inputPath));
 }
 
