@@ -1,0 +1,97 @@
+#include "bench/measurements.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/conversion.h"
+#include "bench/giflib_decode.h"
+#include "frm/frm_image.h"
+#include "gif/gif_file.h"
+#include "platform/byte_sink.h"
+
+namespace bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The FRM bytes go to memory that is kept between runs, as a file's page
+// cache would be, so that the copy is measured and not the allocation.
+class MemorySink : public platform::ByteSink {
+ public:
+  bool write(const void* bytes, std::size_t size) override {
+    const auto* begin = static_cast<const std::uint8_t*>(bytes);
+    data_.insert(data_.end(), begin, begin + size);
+    return true;
+  }
+  void clear() { data_.clear(); }
+
+ private:
+  std::vector<std::uint8_t> data_;
+};
+
+// The results are summed into a value the caller keeps, so that the
+// compiler cannot drop a run whose outcome nobody reads.
+std::uint64_t loadOurs(const Bytes& buffer) {
+  GifFile gif;
+  GifInput input(buffer.data(), buffer.size());
+  const GifStatus status = gif.load(input);
+  return static_cast<std::uint64_t>(status) + gif.frames.size();
+}
+
+std::uint64_t loadGiflib(const Bytes& buffer) {
+  const GiflibGif gif(buffer.data(), buffer.size());
+  return static_cast<std::uint64_t>(gif.ok()) + gif.pixels();
+}
+
+std::uint64_t convert(const Bytes& buffer, MemorySink& sink) {
+  sink.clear();
+  GifFile gif;
+  FrmImage image;  // destroyed before gif, as in the program
+  const RunOutcome outcome =
+      convertGif(buffer.data(), buffer.size(), Options{}, gif, image);
+  if (outcome != RunOutcome::Converted) return 0;
+  return static_cast<std::uint64_t>(image.write(sink)) + 1;
+}
+
+template <typename Operation>
+double timePass(const std::vector<const Bytes*>& workload,
+                Operation&& operation, std::uint64_t& keep) {
+  const Clock::time_point start = Clock::now();
+  for (const Bytes* buffer : workload) keep += operation(*buffer);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double reduce(std::vector<double> times, Statistic statistic) {
+  std::sort(times.begin(), times.end());
+  if (statistic == Statistic::Best) return times.front();
+  const std::size_t middle = times.size() / 2;
+  return times.size() % 2 == 1 ? times[middle]
+                               : (times[middle - 1] + times[middle]) / 2;
+}
+
+}  // namespace
+
+Timings measure(const std::vector<const Bytes*>& workload, int rounds,
+                Statistic statistic) {
+  MemorySink sink;
+  std::uint64_t keep = 0;
+  std::vector<double> ours, giflib, conversion;
+  for (int round = 0; round < rounds; ++round) {
+    ours.push_back(timePass(workload, loadOurs, keep));
+    giflib.push_back(timePass(workload, loadGiflib, keep));
+    conversion.push_back(timePass(
+        workload, [&sink](const Bytes& b) { return convert(b, sink); }, keep));
+  }
+  // An impossible value, so that keep is live but never prints.
+  if (keep == ~std::uint64_t{0}) return {};
+  return {reduce(ours, statistic), reduce(giflib, statistic),
+          reduce(conversion, statistic)};
+}
+
+bool converts(const Bytes& buffer) {
+  MemorySink sink;
+  return convert(buffer, sink) == 1;
+}
+
+}  // namespace bench

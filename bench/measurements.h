@@ -1,0 +1,35 @@
+// The three timed operations of the benchmark, run over the same in-memory
+// bytes, interleaved round by round so that a burst of other work on the
+// machine hurts all three alike.
+#ifndef GIF2FRM_BENCH_MEASUREMENTS_H_
+#define GIF2FRM_BENCH_MEASUREMENTS_H_
+
+#include <cstdint>
+#include <vector>
+
+namespace bench {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Seconds for one pass over a workload, per operation.
+struct Timings {
+  double ours = 0;        // GifFile::load, the frames freed again
+  double giflib = 0;      // DGifOpen + DGifSlurp + DGifCloseFile
+  double conversion = 0;  // load + frame assembly + FRM bytes to memory
+};
+
+enum class Statistic { Median, Best };
+
+// Runs rounds rounds of [ours, giflib, conversion], each over every buffer
+// of workload in turn, and reduces each operation's round times by
+// statistic.
+Timings measure(const std::vector<const Bytes*>& workload, int rounds,
+                Statistic statistic);
+
+// One of each operation over buffer, untimed; true when the conversion
+// produced an FRM image.
+bool converts(const Bytes& buffer);
+
+}  // namespace bench
+
+#endif  // GIF2FRM_BENCH_MEASUREMENTS_H_

@@ -1,0 +1,61 @@
+#include "bench/report.h"
+
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+double mega(double value) { return value / 1e6; }
+double mebi(std::uint64_t bytes) {
+  return static_cast<double>(bytes) / 1048576.0;
+}
+
+const char* mark(bool ok) { return ok ? "ok" : "**FAIL**"; }
+
+}  // namespace
+
+std::uint64_t memoryBudget(std::uint64_t pixels) {
+  return 2 * pixels + kMemoryAllowance;
+}
+
+void printHeader() {
+  std::printf(
+      "| file | frames | Mpx | ours Mpx/s | giflib Mpx/s | ratio | target |"
+      " conversion Mpx/s | conversion/decode | peak MiB / budget | same "
+      "pixels |\n"
+      "|---|---:|---:|---:|---:|---:|---|---:|---|---|---|\n");
+}
+
+void printRow(const Row& row) {
+  const double pixels = static_cast<double>(row.pixels);
+  const Timings& t = row.timings;
+  const double ratio = t.giflib / t.ours;
+  const double conversionOverDecode = t.conversion / t.ours;
+
+  char target[48] = "-";
+  if (row.targetRatio > 0) {
+    std::snprintf(target, sizeof target, ">= %.1f %s", row.targetRatio,
+                  mark(ratio >= row.targetRatio));
+  }
+  char memory[80];
+  std::snprintf(memory, sizeof memory, "%.1f / %.1f %s%s%s",
+                mebi(row.peakBytes), mebi(row.budgetBytes), mark(row.memoryOk),
+                row.memoryNote.empty() ? "" : " ", row.memoryNote.c_str());
+
+  std::printf("| %s | %llu | %.2f | %.0f | %.0f | %.2f | %s | ",
+              row.label.c_str(), static_cast<unsigned long long>(row.frames),
+              mega(pixels), mega(pixels / t.ours), mega(pixels / t.giflib),
+              ratio, target);
+  if (row.converts) {
+    std::printf("%.0f | %.2f %s | ", mega(pixels / t.conversion),
+                conversionOverDecode,
+                mark(conversionOverDecode <= kMaxConversionOverDecode));
+  } else {
+    std::printf("not converted | - | ");
+  }
+  std::printf("%s | %s |\n", memory, row.samePixels ? "yes" : "**no**");
+  std::fflush(stdout);
+}
+
+}  // namespace bench
