@@ -117,19 +117,21 @@ LzwStatus LzwDecoder::decodeReference(GifInput& input,
 
   std::int16_t previousCode = 0;
   std::int16_t firstChar = 0;
+  // The data starts as a clear code leaves it (the leading clear code is
+  // optional): its first code defines no slot, whichever code it is.
+  bool atStart = true;
   for (;;) {
     std::int16_t code = readCode(input);
     if (code == endCode || code == kEndOfBlocks) break;
     // The data ran out: keep the full lines; the partial one is dropped.
     if (code < 0) return LzwStatus::Ok;
 
-    if (code == clearCode) {
+    if (code == clearCode || atStart) {
+      atStart = false;
       codeWidth = static_cast<std::int16_t>(minCodeSize + 1);
       nextCode = firstCode;
       codeLimit = static_cast<std::int16_t>(1 << codeWidth);
-      do {
-        code = readCode(input);
-      } while (code == clearCode);
+      while (code == clearCode) code = readCode(input);
       if (code == endCode || code == kEndOfBlocks) break;
       if (code < 0) return LzwStatus::Ok;
       // Nothing is defined yet: an undefined code is taken as 0.

@@ -180,9 +180,11 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   // Where the string of previousCode was written, while on the fast path.
   std::uint64_t previousStart = 0;
   std::uint32_t previousLength = 0;
-  // Until the first clear code the string of previousCode (0) was never
-  // written, so the first entries cannot be copied from the frame.
+  // The data starts as a clear code leaves it (the leading clear code is
+  // optional): its first code defines no slot, whichever code it is. It
+  // goes the plain way, into the clear code's branch.
   bool plain = true;
+  bool atStart = true;
   LzwStatus result = LzwStatus::Ok;
 
   for (;;) {
@@ -244,14 +246,13 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       }
     }
 
-    if (code == clear) {
+    if (code == clear || atStart) {
+      atStart = false;
       width = minCodeSize + 1;
       next = firstSlot;
       limit = 1 << width;
       plain = false;
-      do {
-        code = readCode();
-      } while (code == clear);
+      while (code == clear) code = readCode();
       if (code == end || code == kEndOfBlocks) break;
       if (code < 0) {
         save();

@@ -179,11 +179,24 @@ TEST(LzwDecoder, CodesNotYetDefined) {
             (Bytes{2, 3, 3, 3}));
 }
 
-TEST(LzwDecoder, StreamWithoutLeadingClearAddsAnEntryWithItsFirstCode) {
-  // Code 1 adds slot 6 = (prefix 0, suffix 1), so 6 decodes to 0, 1.
-  Decoded result = decode(stream(2, {1, 6, kEnd}), 3, 1);
+// Regression: the first code of data without a leading clear code defined
+// a slot of its own (prefix 0), so every later slot was one off and such
+// files (encoders may leave the clear code out) decoded to wrong pixels or
+// overflowed their frames.
+TEST(LzwDecoder, FirstCodeWithoutLeadingClearDefinedASlot) {
+  // 1 defines nothing, 2 defines slot 6 = 1, 2; 6 defines slot 7, which
+  // widens the codes: the end code is read with 4 bits.
+  Bytes data = CodeStream(2).codes({{1, 3}, {2, 3}, {6, 3}, {kEnd, 4}}).bytes();
+  Decoded result = decode(data, 4, 1);
   EXPECT_EQ(result.status, LzwStatus::Ok);
-  EXPECT_EQ(result.pixels, (Bytes{1, 0, 1}));
+  EXPECT_EQ(result.pixels, (Bytes{1, 2, 1, 2}));
+  Bytes cleared =
+      CodeStream(2).codes({{kClear, 3}, {1, 3}, {2, 3}, {6, 3}, {kEnd, 4}}).bytes();
+  EXPECT_EQ(decode(cleared, 4, 1).pixels, result.pixels);
+  // As after a clear code, a first code that names a slot is taken as 0.
+  EXPECT_EQ(decode(CodeStream(2).codes({{7, 3}, {1, 3}, {kEnd, 3}}).bytes(), 2, 1)
+                .pixels,
+            (Bytes{0, 1}));
 }
 
 TEST(LzwDecoder, CodeWidthGrowsAfterTheLastSlotOfAWidth) {
