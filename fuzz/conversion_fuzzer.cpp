@@ -1,0 +1,76 @@
+// The whole conversion in memory: the GIF loaded, the FRM image assembled
+// and serialised, with options from the input's first bytes.
+#include <vector>
+
+#include "app/conversion.h"
+#include "app/frame_assembly.h"
+#include "frm/byte_order.h"
+#include "fuzz/fuzz_options.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/fuzz_target.h"
+#include "platform/byte_sink.h"
+
+namespace {
+
+// Counts the bytes and keeps the first ones: the header is all the checks
+// below need, and a copy of a frame area of gigabytes would only cost time.
+class HeaderSink : public platform::ByteSink {
+ public:
+  bool write(const void* bytes, std::size_t size) override {
+    const auto* begin = static_cast<const std::uint8_t*>(bytes);
+    std::size_t keep = head.size() < kKept ? kKept - head.size() : 0;
+    if (keep > size) keep = size;
+    head.insert(head.end(), begin, begin + keep);
+    std::uint32_t sum = 0;  // every byte is read, uninitialised ones too
+    for (std::size_t i = 0; i < size; ++i) sum += begin[i];
+    checksum += sum;
+    total += size;
+    return true;
+  }
+
+  static constexpr std::size_t kKept = 62;
+  std::vector<std::uint8_t> head;
+  std::uint64_t total = 0;
+  std::uint32_t checksum = 0;
+};
+
+std::uint32_t bigEndian32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
+         std::uint32_t{p[2]} << 8 | p[3];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  const FuzzInput input = splitFuzzInput(data, size);
+  LzwDecoder& decoder = startFuzzInput();
+  GifFile gif;
+  FrmImage image;
+  const RunOutcome outcome =
+      convertGif(input.gif, input.gifSize, input.options, gif, image, decoder);
+  checkLoadedGif(gif, true);
+  switch (outcome) {
+    case RunOutcome::Converted:
+      break;
+    case RunOutcome::CantReadInput:
+    case RunOutcome::EmptyGif:
+    case RunOutcome::TooLargeForFrm:
+    case RunOutcome::CantTranslate:
+    case RunOutcome::NoMemory:
+      return 0;
+    default:
+      fuzzCheckFailed("an outcome the conversion cannot have");
+  }
+
+  FUZZ_CHECK(fitsInFrm(gif));
+  FUZZ_CHECK(image.framesPerDirection == gif.frames.size());
+  HeaderSink sink;
+  FUZZ_CHECK(image.write(sink) == 0);
+  FUZZ_CHECK(sink.head.size() == HeaderSink::kKept);
+  const std::uint32_t frameAreaSize = bigEndian32(&sink.head[58]);
+  FUZZ_CHECK(sink.total == 62u + std::uint64_t{frameAreaSize});
+  volatile std::uint32_t checksum = sink.checksum;
+  (void)checksum;
+  return 0;
+}

@@ -1,0 +1,33 @@
+#include "fuzz/fuzz_options.h"
+
+#include <limits>
+
+namespace {
+
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+// The default, the edges of the matching (nothing matches below 0, every
+// colour matches entry 1 at 765 and beyond) and the extremes of the type.
+constexpr std::int32_t kDeltas[8] = {4, 0, 1, -1, 64, 765, kMin, kMax};
+// Values whose low 16 bits, which the header keeps, wrap in every way.
+constexpr std::int32_t kShifts[16] = {
+    0,     1,      -1, 32767, -32768, 32768, 65535,    65536,
+    70000, -70000, 12, -300,  kMin,   kMax,  kMin + 1, 1 << 20};
+
+}  // namespace
+
+FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input{Options{}, data, size};
+  if (size == 0 || data[0] == 'G') return input;
+  const std::uint8_t flags = data[0];
+  const std::uint8_t shifts = size > 1 ? data[1] : 0;
+  input.options.translateColors = (flags & 1) == 0;
+  input.options.colorDelta = kDeltas[(flags >> 1) & 7];
+  input.options.xShift = kShifts[shifts & 15];
+  input.options.yShift = kShifts[shifts >> 4];
+  const std::size_t used = size > 1 ? 2 : 1;
+  input.gif = data + used;
+  input.gifSize = size - used;
+  return input;
+}

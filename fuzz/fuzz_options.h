@@ -1,0 +1,26 @@
+// The conversion fuzzer's options, taken from the front of its input. An
+// input that starts with 'G' (every real GIF) is converted whole with the
+// default options, so GIF files serve as seeds unchanged; any other input
+// spends two bytes on the options and the rest is the GIF:
+//
+//   byte 0  bit 0     -n (colour indices pass through)
+//           bits 1-3  colour delta, one of kDeltas
+//   byte 1  bits 0-3  x shift, one of kShifts
+//           bits 4-7  y shift, one of kShifts
+#ifndef GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
+#define GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/options.h"
+
+struct FuzzInput {
+  Options options;
+  const std::uint8_t* gif;
+  std::size_t gifSize;
+};
+
+FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size);
+
+#endif  // GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
