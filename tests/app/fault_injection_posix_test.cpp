@@ -1,0 +1,137 @@
+// Failures of the machine under a real run: the Nth allocation, the Nth read
+// of the input and the Nth write of the output fail, for every N that the
+// run reaches. Each must end with its one message and status 1, free all it
+// took (the sanitizer build checks the child for leaks), and leave the
+// directory as it was: no output, an old output untouched, no temporary.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/byte_buffer.h"
+#include "platform/io_faults.h"
+#include "support/child_run.h"
+#include "support/failing_new.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "tools/gifenc/gifenc.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+const std::string kConverted = "File converted succesfuly!!!\n";
+const std::string kNoMemory = "Not enough memory\n";
+const std::string kCantRead = "Can't read file or file corrupted\n";
+const std::string kCantWrite = "Can't write output file\n";
+const Bytes kOldOutput = {'o', 'l', 'd'};
+
+std::string expectOutput(const std::string& message) {
+  return std::string(kBannerFirstLine) + "\n" + message;
+}
+
+gifenc::Image image(std::uint16_t width, std::uint16_t height,
+                    std::uint8_t colors) {
+  gifenc::Image out;
+  out.width = width;
+  out.height = height;
+  for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
+    out.pixels.push_back(static_cast<std::uint8_t>(i % colors));
+  }
+  return out;
+}
+
+// Three frames, so that every allocation of the run happens more than once:
+// a global table, a local one, transparency, an interlaced frame.
+Bytes animatedGif() {
+  // Colours of the palette itself, so that every table translates.
+  const gifenc::ColorTable colors = {
+      {236, 236, 236}, {200, 152, 96}, {252, 200, 120}, {64, 40, 20}};
+  gifenc::GifBuilder gif;
+  gif.header().screen({8, 6, colors}).loop();
+  gif.graphicControl({0, false, true, 2, 10}).image(image(8, 6, 4));
+  gifenc::Image local = image(5, 4, 2);
+  local.localColors = {{220, 220, 220}, {96, 64, 32}};
+  local.left = 2;
+  gif.graphicControl({0, false, false, 0, 10}).image(local);
+  gifenc::Image interlaced = image(3, 9, 4);
+  interlaced.interlaced = true;
+  gif.image(interlaced).trailer();
+  return gif.bytes();
+}
+
+// Converts animatedGif in a fresh directory with inject(n) set up in the
+// child, for n = 1, 2, ... until a run meets no fault any more, and checks
+// each run. Returns how many runs failed.
+int sweepFaults(const std::function<void(std::uint64_t)>& inject,
+                const std::string& message, bool withOldOutput) {
+  const Bytes gif = animatedGif();
+  Bytes converted;
+  int failures = 0;
+  for (std::uint64_t n = 1; n <= 500; ++n) {
+    SCOPED_TRACE("fault at " + std::to_string(n));
+    TempDir dir;
+    dir.write("in.gif", gif);
+    if (withOldOutput) dir.write("in.frm", kOldOutput);
+    ChildRun run =
+        runConverterInChild({"in.gif"}, dir.path(), [&] { inject(n); });
+    EXPECT_FALSE(run.leaked);
+    EXPECT_EQ(run.signal, 0);
+    if (run.exitStatus == 0) {
+      // The fault came after the run's last allocation, read or write.
+      EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
+      EXPECT_EQ(dir.list(), (Names{"in.frm", "in.gif"}));
+      EXPECT_GT(dir.read("in.frm").size(), 62u);
+      return failures;
+    }
+    ++failures;
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(withoutAuthorship(run.output), expectOutput(message));
+    if (withOldOutput) {
+      EXPECT_EQ(dir.list(), (Names{"in.frm", "in.gif"}));
+      EXPECT_EQ(dir.read("in.frm"), kOldOutput);
+    } else {
+      EXPECT_EQ(dir.list(), (Names{"in.gif"}));
+    }
+    if (::testing::Test::HasFailure()) return failures;
+  }
+  ADD_FAILURE() << "the faults never ran out";
+  return failures;
+}
+
+TEST(FaultInjection, EveryFailedAllocationEndsWithNotEnoughMemory) {
+  for (bool old : {false, true}) {
+    SCOPED_TRACE(old ? "over an old output" : "no old output");
+    // At least the input, two tables, three frames' pixels, the frame array
+    // and three FRM frames.
+    EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, old), 10);
+  }
+}
+
+TEST(FaultInjection, EveryFailedContainerAllocationEndsWithNotEnoughMemory) {
+  for (bool old : {false, true}) {
+    SCOPED_TRACE(old ? "over an old output" : "no old output");
+    EXPECT_GE(sweepFaults(failNewAfter, kNoMemory, old), 1);
+  }
+}
+
+TEST(FaultInjection, EveryFailedReadEndsWithCantRead) {
+  for (bool old : {false, true}) {
+    SCOPED_TRACE(old ? "over an old output" : "no old output");
+    // The read that delivers the file and the one that finds its end.
+    EXPECT_EQ(sweepFaults(platform::failReadAfter, kCantRead, old), 2);
+  }
+}
+
+TEST(FaultInjection, EveryFailedWriteEndsWithCantWrite) {
+  for (bool old : {false, true}) {
+    SCOPED_TRACE(old ? "over an old output" : "no old output");
+    // The header, each frame's header and pixels, and the flush.
+    EXPECT_EQ(sweepFaults(platform::failWriteAfter, kCantWrite, old), 8);
+  }
+}
+
+}  // namespace
