@@ -3,7 +3,7 @@
 // a real gif2frm run, for the generated benchmark corpus and the shared
 // corpus of public test GIFs. Prints a Markdown table.
 //
-//   gif_bench [--rounds N] [--best] [--corpus DIR] [--shared DIR]
+//   gif_bench [--rounds N] [--best] [--wall] [--corpus DIR] [--shared DIR]
 //             [--no-shared] [--program GIF2FRM]
 #include <unistd.h>
 
@@ -30,6 +30,7 @@ namespace fs = std::filesystem;
 struct Settings {
   int rounds = 9;
   bench::Statistic statistic = bench::Statistic::Median;
+  bench::Clock clock = bench::Clock::ThreadCpu;
   std::string corpus = GIF2FRM_BENCH_CORPUS;
   std::string shared = GIF2FRM_SHARED_CORPUS;
   bool useShared = true;
@@ -45,6 +46,8 @@ bool parse(int argc, char** argv, Settings& settings) {
       settings.rounds = std::max(1, std::atoi(argv[++i]));
     } else if (arg == "--best") {
       settings.statistic = bench::Statistic::Best;
+    } else if (arg == "--wall") {
+      settings.clock = bench::Clock::Wall;
     } else if (arg == "--corpus" && hasValue) {
       settings.corpus = argv[++i];
     } else if (arg == "--shared" && hasValue) {
@@ -55,7 +58,7 @@ bool parse(int argc, char** argv, Settings& settings) {
       settings.program = argv[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: %s [--rounds N] [--best] [--corpus DIR] "
+                   "usage: %s [--rounds N] [--best] [--wall] [--corpus DIR] "
                    "[--shared DIR] [--no-shared] [--program GIF2FRM]\n",
                    argv[0]);
       return false;
@@ -102,10 +105,13 @@ std::vector<bench::ChildRun> measureRuns(const Settings& settings,
   return runs;
 }
 
-void applyRun(const bench::ChildRun& run, std::uint64_t pixels,
+// converts: whether the in-memory conversion of the file succeeded; a run of
+// a file that cannot be converted ends with status 1 by design.
+void applyRun(const bench::ChildRun& run, std::uint64_t pixels, bool converts,
               bench::Row& row) {
   const std::uint64_t budget = bench::memoryBudget(pixels);
-  const bool ok = run.exitStatus == 0 && run.peakBytes <= budget;
+  const bool exitAsExpected = run.exitStatus == (converts ? 0 : 1);
+  const bool ok = exitAsExpected && run.peakBytes <= budget;
   // Keep the run with the least headroom: peak / budget is largest.
   const bool worse =
       row.budgetBytes == 0 ||
@@ -116,7 +122,7 @@ void applyRun(const bench::ChildRun& run, std::uint64_t pixels,
     row.peakBytes = run.peakBytes;
     row.budgetBytes = budget;
   }
-  if (run.exitStatus != 0 && row.memoryNote.empty()) {
+  if (!exitAsExpected && row.memoryNote.empty()) {
     row.memoryNote = "(exit " + std::to_string(run.exitStatus) + ")";
   }
   row.memoryOk = row.memoryOk && ok;
@@ -155,8 +161,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("rounds: %d, %s of rounds; gif2frm: %s\n\n", settings.rounds,
+  std::printf("rounds: %d, %s of rounds, %s time; gif2frm: %s\n\n",
+              settings.rounds,
               settings.statistic == bench::Statistic::Best ? "best" : "median",
+              settings.clock == bench::Clock::Wall ? "wall" : "thread CPU",
               settings.program.c_str());
   bench::printHeader();
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -170,8 +178,9 @@ int main(int argc, char** argv) {
     row.targetRatio = entries[i].targetRatio;
     row.samePixels = agreement.samePixels;
     row.converts = bench::converts(bytes);
-    row.timings = bench::measure({&bytes}, settings.rounds, settings.statistic);
-    applyRun(runs[i], row.pixels, row);
+    row.timings = bench::measure({&bytes}, settings.rounds, settings.statistic,
+                                 settings.clock);
+    applyRun(runs[i], row.pixels, row.converts, row);
     bench::printRow(row);
   }
 
@@ -187,10 +196,11 @@ int main(int argc, char** argv) {
           bench::compareDecoders(bytes.data(), bytes.size());
       if (!agreement.oursOk || !agreement.giflibOk) continue;
       if (!agreement.samePixels) ++differ;
-      if (bench::converts(bytes)) ++converted;
+      const bool converts = bench::converts(bytes);
+      if (converts) ++converted;
       total.frames += agreement.frames;
       total.pixels += agreement.pixels;
-      applyRun(runs[entries.size() + i], agreement.pixels, total);
+      applyRun(runs[entries.size() + i], agreement.pixels, converts, total);
       accepted.push_back(std::move(bytes));
     }
     std::vector<const bench::Bytes*> workload;
@@ -200,8 +210,8 @@ int main(int argc, char** argv) {
                   std::to_string(converted) + " convert)";
     total.samePixels = differ == 0;
     total.converts = true;
-    total.timings =
-        bench::measure(workload, settings.rounds, settings.statistic);
+    total.timings = bench::measure(workload, settings.rounds,
+                                   settings.statistic, settings.clock);
     bench::printRow(total);
     if (differ != 0) {
       std::printf("\n%zu of the corpus GIFs decode differently from giflib.\n",

@@ -1,5 +1,7 @@
 #include "bench/measurements.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -12,8 +14,6 @@
 namespace bench {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The FRM bytes go to memory that is kept between runs, as a file's page
 // cache would be, so that the copy is measured and not the allocation.
@@ -54,12 +54,24 @@ std::uint64_t convert(const Bytes& buffer, MemorySink& sink) {
   return static_cast<std::uint64_t>(image.write(sink)) + 1;
 }
 
+double now(Clock clock) {
+  if (clock == Clock::Wall) {
+    return std::chrono::duration<double>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+  timespec time{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+  return static_cast<double>(time.tv_sec) +
+         static_cast<double>(time.tv_nsec) * 1e-9;
+}
+
 template <typename Operation>
-double timePass(const std::vector<const Bytes*>& workload,
+double timePass(const std::vector<const Bytes*>& workload, Clock clock,
                 Operation&& operation, std::uint64_t& keep) {
-  const Clock::time_point start = Clock::now();
+  const double start = now(clock);
   for (const Bytes* buffer : workload) keep += operation(*buffer);
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return now(clock) - start;
 }
 
 double reduce(std::vector<double> times, Statistic statistic) {
@@ -73,15 +85,16 @@ double reduce(std::vector<double> times, Statistic statistic) {
 }  // namespace
 
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
-                Statistic statistic) {
+                Statistic statistic, Clock clock) {
   MemorySink sink;
   std::uint64_t keep = 0;
   std::vector<double> ours, giflib, conversion;
   for (int round = 0; round < rounds; ++round) {
-    ours.push_back(timePass(workload, loadOurs, keep));
-    giflib.push_back(timePass(workload, loadGiflib, keep));
+    ours.push_back(timePass(workload, clock, loadOurs, keep));
+    giflib.push_back(timePass(workload, clock, loadGiflib, keep));
     conversion.push_back(timePass(
-        workload, [&sink](const Bytes& b) { return convert(b, sink); }, keep));
+        workload, clock, [&sink](const Bytes& b) { return convert(b, sink); },
+        keep));
   }
   // An impossible value, so that keep is live but never prints.
   if (keep == ~std::uint64_t{0}) return {};

@@ -20,11 +20,16 @@ struct Timings {
 
 enum class Statistic { Median, Best };
 
+// Wall time, or the CPU time of this thread: on a machine shared with other
+// work the latter leaves out the time the benchmark waited for a core, which
+// is most of the noise; both decoders run on one thread, so it stays fair.
+enum class Clock { Wall, ThreadCpu };
+
 // Runs rounds rounds of [ours, giflib, conversion], each over every buffer
 // of workload in turn, and reduces each operation's round times by
 // statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
-                Statistic statistic);
+                Statistic statistic, Clock clock);
 
 // One of each operation over buffer, untimed; true when the conversion
 // produced an FRM image.
