@@ -1,3 +1,7 @@
 #include "app/run.h"
+#include "platform/standard_output.h"
 
-int main(int argc, char** argv) { return runConverter(argc, argv); }
+int main(int argc, char** argv) {
+  platform::setUpStandardOutput();
+  return runConverter(argc, argv);
+}

@@ -29,10 +29,14 @@ class InputFile {
   ReadResult readAll(ByteBuffer& bytes, std::size_t& size);
 
   void close();
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const;
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;  // a HANDLE; null or INVALID_HANDLE_VALUE: closed
+#else
   int fd_ = -1;
+#endif
 };
 
 }  // namespace platform

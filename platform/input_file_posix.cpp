@@ -56,6 +56,8 @@ InputFile::ReadResult InputFile::readAll(ByteBuffer& bytes, std::size_t& size) {
   return ReadResult::Ok;
 }
 
+bool InputFile::isOpen() const { return fd_ >= 0; }
+
 void InputFile::close() {
   if (fd_ >= 0) {
     ::close(fd_);

@@ -37,7 +37,11 @@ class OutputFile : public ByteSink {
   void discard();
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;  // a HANDLE of the temporary file, or null
+#else
   int fd_ = -1;
+#endif
   bool failed_ = false;
 };
 
