@@ -1,0 +1,4 @@
+# 32-bit Windows executables with Debian's MinGW-w64 (g++-mingw-w64-i686).
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(GIF2FRM_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
