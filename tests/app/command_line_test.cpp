@@ -2,8 +2,7 @@
 // exit status, and what it leaves on disk.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,7 +65,7 @@ TEST(CommandLine, UnknownOptionsAreReportedAndNothingIsOpened) {
 TEST(CommandLine, InputsThatCannotBeOpened) {
   TempDir dir;
   dir.write("-n", kNoImageGif);
-  ::mkdir(dir.file("folder.gif").c_str(), 0755);
+  std::filesystem::create_directory(dir.file("folder.gif"));
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"missing.gif"},
                                              {"-n", "missing.gif"},

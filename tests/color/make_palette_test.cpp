@@ -15,8 +15,12 @@ TEST(MakePaletteTest, ReproducesCommittedFiles) {
 #else
   TempDir dir;
   ASSERT_FALSE(dir.path().empty());
-  const std::string command =
+  std::string command =
       std::string("\"") + GIF2FRM_MAKE_PALETTE + "\" \"" + dir.path() + "\"";
+#ifdef _WIN32
+  // cmd.exe takes away the first and the last quote of the whole line.
+  command = "\"" + command + "\"";
+#endif
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   for (const char* name : {"palette.pal", "palette.gpl", "palette.act"}) {
     const auto made = dir.read(name);

@@ -1,18 +1,29 @@
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 TempDir::TempDir() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "gif2frm-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  // The system's temporary directory, a name nobody else is using, and a
+  // directory that create_directory has made itself (it says false for one
+  // that was there already): the same on POSIX systems and Windows.
+  std::error_code error;
+  const std::filesystem::path base =
+      std::filesystem::temp_directory_path(error);
+  if (error) return;
+  std::random_device seed;
+  std::mt19937_64 generator(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path candidate =
+        base / ("gif2frm-test-" + std::to_string(generator() % 1000000000));
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
 }
 
 TempDir::~TempDir() {
@@ -36,8 +47,9 @@ void TempDir::write(const std::string& name, const std::string& text) const {
 }
 
 bool TempDir::exists(const std::string& name) const {
-  struct stat info;
-  return ::lstat(file(name).c_str(), &info) == 0;
+  std::error_code error;
+  return std::filesystem::symlink_status(file(name), error).type() !=
+         std::filesystem::file_type::not_found;
 }
 
 std::vector<std::uint8_t> TempDir::read(const std::string& name) const {
@@ -47,7 +59,8 @@ std::vector<std::uint8_t> TempDir::read(const std::string& name) const {
 std::vector<std::string> TempDir::list() const {
   std::vector<std::string> names;
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(path_, ignored)) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(path_, ignored)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
