@@ -35,9 +35,7 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   return convertGif(bytes, size, options, gif, image, LzwDecoder::instance());
 }
 
-RunOutcome loadGif(const std::uint8_t* bytes, std::size_t size, GifFile& gif,
-                   LzwDecoder& decoder) {
-  GifInput input(bytes, size);
+RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder) {
   RunOutcome loaded = loadOutcome(gif.load(input, decoder));
   if (loaded != RunOutcome::Converted) return loaded;
   if (gif.frames.empty()) return RunOutcome::EmptyGif;
@@ -54,7 +52,8 @@ RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image) {
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image,
                       LzwDecoder& decoder) {
-  RunOutcome loaded = loadGif(bytes, size, gif, decoder);
+  GifInput input(bytes, size);
+  RunOutcome loaded = loadGif(input, gif, decoder);
   if (loaded != RunOutcome::Converted) return loaded;
   return assembleFrm(gif, options, image);
 }

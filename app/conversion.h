@@ -15,8 +15,7 @@
 // Loads the GIF into gif and checks that it can become an FRM image: it
 // holds an image, and no more than the format's fields can describe.
 // Converted when it can.
-RunOutcome loadGif(const std::uint8_t* bytes, std::size_t size, GifFile& gif,
-                   LzwDecoder& decoder);
+RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder);
 
 // Builds image from a GIF that loadGif accepted, releasing the GIF's pixels
 // frame by frame as they are converted.

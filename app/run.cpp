@@ -34,26 +34,24 @@ RunOutcome writeFrm(const FrmImage& image, const std::string& outputName) {
   return RunOutcome::CantWriteOutput;
 }
 
+// The input is read through a window of this size, never whole.
+constexpr std::size_t kInputWindow = 64 * 1024;
+
 RunOutcome convertFile(const char* inputPath, const Options& options) {
   GifFile gif;
   FrmImage image;  // destroyed before gif
   {
-    platform::InputFile input;
-    if (!input.open(inputPath)) return RunOutcome::CantOpenInput;
-    platform::ByteBuffer bytes;
-    std::size_t size = 0;
-    switch (input.readAll(bytes, size)) {
-      case platform::InputFile::ReadResult::Ok:
-        break;
-      case platform::InputFile::ReadResult::NoMemory:
-        return RunOutcome::NoMemory;
-      case platform::InputFile::ReadResult::ReadFailed:
-        return RunOutcome::CantReadInput;
-    }
-    input.close();
-    RunOutcome loaded = loadGif(bytes.data(), size, gif, LzwDecoder::instance());
+    platform::InputFile file;
+    if (!file.open(inputPath)) return RunOutcome::CantOpenInput;
+    platform::ByteBuffer window;
+    if (!window.allocate(kInputWindow)) return RunOutcome::NoMemory;
+    GifInput input(file, window.data(), window.size());
+    RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance());
+    // A device error ends the data where it happened, which the load may
+    // or may not have noticed; either way the file is not what it seemed.
+    if (file.failed()) return RunOutcome::CantReadInput;
     if (loaded != RunOutcome::Converted) return loaded;
-  }  // the file's bytes are gone before the FRM image takes its memory
+  }
   RunOutcome built = assembleFrm(gif, options, image);
   if (built != RunOutcome::Converted) return built;
   return writeFrm(image, outputFileName(inputPath));

@@ -1,19 +1,19 @@
 // The input GIF. It is opened the way the converter always opened it
-// (existing files only, shared for reading) and then read into memory in one
-// go: the decoder reads the stream a byte at a time, and serving those reads
-// from memory costs nanoseconds where a system call per byte costs
-// microseconds.
+// (existing files only, shared for reading) and read in large pieces: the
+// decoder reads the stream a byte at a time, and serving those reads from a
+// buffer (GifInput's window) costs nanoseconds where a system call per byte
+// costs microseconds. Only the window is in memory, never the whole file.
 #ifndef GIF2FRM_PLATFORM_INPUT_FILE_H_
 #define GIF2FRM_PLATFORM_INPUT_FILE_H_
 
-#include "platform/byte_buffer.h"
+#include "platform/byte_source.h"
 
 namespace platform {
 
-class InputFile {
+class InputFile : public ByteSource {
  public:
   InputFile() = default;
-  ~InputFile() { close(); }
+  ~InputFile() override { close(); }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
@@ -21,12 +21,14 @@ class InputFile {
   // file we may not read is a failed open.
   bool open(const char* path);
 
-  enum class ReadResult { Ok, NoMemory, ReadFailed };
-  // Reads everything from the current position to the end into bytes.
-  // ReadFailed when the device reports an error, wherever it happens: a
-  // file that could not be read to its end is not converted, even when the
-  // part that arrived would have made a whole GIF.
-  ReadResult readAll(ByteBuffer& bytes, std::size_t& size);
+  // Reads the next piece of the file. An error of the device ends the data
+  // there, and failed() tells of it afterwards.
+  std::size_t readSome(std::uint8_t* buffer, std::size_t size) override;
+
+  // Whether a read failed. A file that could not be read as far as the
+  // converter needed is not converted, even when the part that arrived made
+  // a whole GIF.
+  bool failed() const { return failed_; }
 
   void close();
   bool isOpen() const;
@@ -37,6 +39,7 @@ class InputFile {
 #else
   int fd_ = -1;
 #endif
+  bool failed_ = false;
 };
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 // Fault injection for tests: makes the Nth read of the input file or the Nth
 // write of the output file fail as a device error would. Every read call of
-// InputFile::readAll counts as one read; every OutputFile::write and the
+// InputFile::readSome counts as one read; every OutputFile::write and the
 // flush in OutputFile::commit count as one write each. The platform files
 // consult it once per system call, never per byte.
 #ifndef GIF2FRM_PLATFORM_IO_FAULTS_H_

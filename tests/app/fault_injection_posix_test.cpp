@@ -121,8 +121,9 @@ TEST(FaultInjection, EveryFailedContainerAllocationEndsWithNotEnoughMemory) {
 TEST(FaultInjection, EveryFailedReadEndsWithCantRead) {
   for (bool old : {false, true}) {
     SCOPED_TRACE(old ? "over an old output" : "no old output");
-    // The read that delivers the file and the one that finds its end.
-    EXPECT_EQ(sweepFaults(platform::failReadAfter, kCantRead, old), 2);
+    // The one read that delivers the small file: its trailer ends the load
+    // before the end of the file is looked for.
+    EXPECT_EQ(sweepFaults(platform::failReadAfter, kCantRead, old), 1);
   }
 }
 
