@@ -102,6 +102,29 @@ int sweepFaults(const std::function<void(std::uint64_t)>& inject,
   return failures;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define GIF2FRM_LEAKS_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GIF2FRM_LEAKS_CHECKED 1
+#endif
+#endif
+
+// Without it the checks below could not fail on a leak.
+TEST(FaultInjection, TheChildsLeakCheckFindsALeak) {
+#ifndef GIF2FRM_LEAKS_CHECKED
+  GTEST_SKIP() << "leaks are checked in the sanitizer build";
+#endif
+  TempDir dir;
+  dir.write("in.gif", animatedGif());
+  ChildRun run = runConverterInChild({"in.gif"}, dir.path(), [] {
+    platform::ByteBuffer* lost = new platform::ByteBuffer;
+    lost->allocate(100);
+    lost = nullptr;
+  });
+  EXPECT_TRUE(run.leaked);
+}
+
 TEST(FaultInjection, EveryFailedAllocationEndsWithNotEnoughMemory) {
   for (bool old : {false, true}) {
     SCOPED_TRACE(old ? "over an old output" : "no old output");

@@ -18,10 +18,13 @@ struct ChildRun {
 };
 
 // Runs runConverter with args (argv[1] onwards) in workDir. prepare, if
-// given, runs in the child right before, to set injection hooks.
+// given, runs in the child right before, to set injection hooks. The leak
+// check scans the whole heap of the test process's copy, tens of
+// milliseconds; checkLeaks false leaves it out.
 ChildRun runConverterInChild(const std::vector<std::string>& args,
                              const std::string& workDir,
                              const std::function<void()>& prepare = {},
-                             unsigned timeoutSeconds = 60);
+                             unsigned timeoutSeconds = 60,
+                             bool checkLeaks = true);
 
 #endif  // GIF2FRM_TESTS_SUPPORT_CHILD_RUN_H_

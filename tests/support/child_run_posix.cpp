@@ -29,7 +29,7 @@ constexpr int kSetupFailed = 87;
 [[noreturn]] void runChild(const std::vector<std::string>& args,
                            const std::string& workDir,
                            const std::function<void()>& prepare, int out,
-                           unsigned timeoutSeconds) {
+                           unsigned timeoutSeconds, bool checkLeaks) {
   ::alarm(timeoutSeconds);
   if (::dup2(out, 1) < 0 || ::chdir(workDir.c_str()) != 0) {
     ::_exit(kSetupFailed);
@@ -46,7 +46,11 @@ constexpr int kSetupFailed = 87;
       runConverter(static_cast<int>(argv.size() - 1), argv.data());
   std::fflush(stdout);
 #ifdef GIF2FRM_CHECK_LEAKS
-  if (__lsan_do_recoverable_leak_check() != 0) ::_exit(kLeakStatus);
+  if (checkLeaks && __lsan_do_recoverable_leak_check() != 0) {
+    ::_exit(kLeakStatus);
+  }
+#else
+  (void)checkLeaks;
 #endif
   // No exit handlers: they belong to the test process, not to this copy.
   ::_exit(status);
@@ -57,7 +61,7 @@ constexpr int kSetupFailed = 87;
 ChildRun runConverterInChild(const std::vector<std::string>& args,
                              const std::string& workDir,
                              const std::function<void()>& prepare,
-                             unsigned timeoutSeconds) {
+                             unsigned timeoutSeconds, bool checkLeaks) {
   ChildRun result;
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return result;
@@ -71,7 +75,7 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
   }
   if (child == 0) {
     ::close(pipeEnds[0]);
-    runChild(args, workDir, prepare, pipeEnds[1], timeoutSeconds);
+    runChild(args, workDir, prepare, pipeEnds[1], timeoutSeconds, checkLeaks);
   }
   ::close(pipeEnds[1]);
   char chunk[4096];
