@@ -26,7 +26,8 @@ class TricklingSource : public platform::ByteSource {
 
   std::size_t readSome(std::uint8_t* buffer, std::size_t size) override {
     std::size_t left = bytes_.size() - offset_;
-    std::size_t piece = std::min({size, left, 1 + random_() % 300});
+    std::size_t piece =
+        std::min({size, left, static_cast<std::size_t>(1 + random_() % 300)});
     std::copy(bytes_.begin() + static_cast<std::ptrdiff_t>(offset_),
               bytes_.begin() + static_cast<std::ptrdiff_t>(offset_ + piece), buffer);
     offset_ += piece;
