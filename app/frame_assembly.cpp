@@ -68,8 +68,10 @@ void mapRun(const std::uint8_t* src, std::uint8_t* dst, std::size_t count,
 // Writes one frame's pixels. Only the first deliveredInRow(y) pixels of a
 // row came from the image data; the rest of the source row was never
 // written, so it is not read and the frame gets 0 (transparent) there.
+// out may be the source's own pixels: each pixel is read before it is
+// written, and nothing else is read.
 void mapPixels(const GifFrame& source, const ColorMap& map, bool transparent,
-               std::uint8_t transparentIndex, FrmFrame& frame) {
+               std::uint8_t transparentIndex, std::uint8_t* out) {
   // The transparent index is decided on the GIF index, before mapping: fold
   // it into the table, so that each pixel is one lookup.
   std::uint8_t table[256];
@@ -80,7 +82,6 @@ void mapPixels(const GifFrame& source, const ColorMap& map, bool transparent,
   const std::uint32_t height = source.height();
   const std::uint8_t* in = source.pixels.data();
   const std::size_t available = source.pixels.size();
-  std::uint8_t* out = frame.pixels();
   const std::size_t pixelCount = std::size_t{width} * height;
   if (in != nullptr && source.pixelsDelivered == pixelCount &&
       available >= pixelCount) {
@@ -101,6 +102,14 @@ void mapPixels(const GifFrame& source, const ColorMap& map, bool transparent,
     if (delivered != 0) mapRun(in + rowStart, dst, delivered, table);
     std::memset(dst + delivered, 0, width - delivered);
   }
+}
+
+// Whether a GIF frame's pixel block can become an FRM frame as it is: room
+// for the frame header in front, and every pixel there.
+bool canTakeOver(const GifFrame& frame) {
+  return !frame.pixels.isNull() &&
+         frame.pixels.headroom() >= sizeof(FrmFrameHeader) &&
+         frame.pixels.size() >= frame.pixelCount();
 }
 
 }  // namespace
@@ -164,8 +173,30 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
       map = &localMap;
     }
 
-    FrmFrame* frame = image.allocateFrame(k, d.width, d.height);
-    if (frame == nullptr) return AssemblyStatus::NoMemory;
+    // A control extension governs only the image right after it, and its
+    // transparent index counts only with the flag set. The index is compared
+    // before mapping: a GIF index equal to it is transparent whatever colour
+    // it would map to.
+    const bool transparent =
+        source.hasControl != 0 &&
+        source.control.field(GraphicControlExtension::TransparentColorFlag) !=
+            0;
+    const std::uint8_t transparentIndex = source.control.transparentColorIndex;
+
+    FrmFrame* frame = nullptr;
+    if (releaseFrom != nullptr && canTakeOver(source)) {
+      // Map the pixels where they are and let the FRM frame take the block:
+      // no second copy of the frame ever exists.
+      GifFrame& owned = releaseFrom->frames[k];
+      mapPixels(owned, *map, transparent, transparentIndex, owned.pixels.data());
+      frame = FrmFrame::adopt(owned.pixels.releaseBlock(), d.width, d.height);
+      image.adoptFrame(k, frame);
+    } else {
+      frame = image.allocateFrame(k, d.width, d.height);
+      if (frame == nullptr) return AssemblyStatus::NoMemory;
+      mapPixels(source, *map, transparent, transparentIndex, frame->pixels());
+      if (releaseFrom != nullptr) releaseFrom->frames[k].pixels.reset();
+    }
     image.frameAreaSize +=
         static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) + frame->pixelCount;
 
@@ -182,18 +213,6 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
     frame->offsetY = low16(y - prevY);
     prevX = x;
     prevY = y;
-
-    // A control extension governs only the image right after it, and its
-    // transparent index counts only with the flag set. The index is compared
-    // before mapping: a GIF index equal to it is transparent whatever colour
-    // it would map to.
-    const bool transparent =
-        source.hasControl != 0 &&
-        source.control.field(GraphicControlExtension::TransparentColorFlag) !=
-            0;
-    mapPixels(source, *map, transparent, source.control.transparentColorIndex,
-              *frame);
-    if (releaseFrom != nullptr) releaseFrom->frames[k].pixels.reset();
   }
   return AssemblyStatus::Ok;
 }

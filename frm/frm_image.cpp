@@ -24,6 +24,16 @@ FrmFrame* FrmFrame::create(std::uint16_t width, std::uint16_t height) {
   return frame;
 }
 
+FrmFrame* FrmFrame::adopt(std::uint8_t* block, std::uint16_t width,
+                          std::uint16_t height) {
+  // The pixels stay where they are; only the header is made in front.
+  auto* frame = new (block) FrmFrame{};
+  frame->width = width;
+  frame->height = height;
+  frame->pixelCount = std::uint32_t{width} * height;
+  return frame;
+}
+
 void FrmFrame::destroy(FrmFrame* frame) { platform::freeBytes(frame); }
 
 FrmImage::FrmImage() : FrmHeader{} { resetHeader(); }
@@ -56,6 +66,16 @@ FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
   FrmFrame::destroy(frames[index]);
   frames[index] = frame;
   return frame;
+}
+
+bool FrmImage::adoptFrame(std::uint16_t index, FrmFrame* frame) {
+  if (frames == nullptr || index >= framesPerDirection) {
+    FrmFrame::destroy(frame);
+    return false;
+  }
+  FrmFrame::destroy(frames[index]);
+  frames[index] = frame;
+  return true;
 }
 
 void FrmImage::releaseFrames() {

@@ -17,7 +17,12 @@ struct FrmFrame : FrmFrameHeader {
   // A frame of width x height with offsets 0 and uninitialised pixels, or
   // null when the memory cannot be had.
   static FrmFrame* create(std::uint16_t width, std::uint16_t height);
-  // Frees a frame made by create(); null is allowed.
+  // Makes a frame of width x height in a block that already holds its
+  // pixels after 12 bytes of room for the header: the block, obtained with
+  // platform::allocateBytes, now belongs to the frame. Offsets are 0.
+  static FrmFrame* adopt(std::uint8_t* block, std::uint16_t width,
+                         std::uint16_t height);
+  // Frees a frame made by create() or adopt(); null is allowed.
   static void destroy(FrmFrame* frame);
 
   std::uint8_t* pixels() {
@@ -52,6 +57,10 @@ struct FrmImage : FrmHeader {
   // has no entry or the memory cannot be had. frameAreaSize is the caller's.
   FrmFrame* allocateFrame(std::uint16_t index, std::uint16_t width,
                           std::uint16_t height);
+
+  // Enters frame, which the image now owns, at index, releasing any frame
+  // that was there. False, and frame destroyed, when index has no entry.
+  bool adoptFrame(std::uint16_t index, FrmFrame* frame);
 
   // Serialises the image front to back: the header, then each frame's header
   // and pixels, 1 + 2 x framesPerDirection writes, byte order turned on

@@ -131,8 +131,9 @@ GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder) {
   }
 
   // The decoder may write a few bytes past the last pixel; see LzwDecoder.
-  if (!current.pixels.allocate(std::size_t{current.width()} * current.height() +
-                               LzwDecoder::kOutputSlack)) {
+  if (!current.pixels.allocate(
+          std::size_t{current.width()} * current.height() + LzwDecoder::kOutputSlack,
+          GifFrame::kPixelHeadroom)) {
     return GifStatus::NoMemory;
   }
   current.pixelsDelivered = 0;

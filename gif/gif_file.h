@@ -41,8 +41,11 @@ struct GifFrame {
   // LocalColorTableSize x 3 bytes, or null without a local colour table.
   platform::ByteBuffer localColorTable;
   // width x height colour indices, row after row in display order (the rows
-  // of an interlaced image are put in place as they arrive).
+  // of an interlaced image are put in place as they arrive). The buffer has
+  // kPixelHeadroom bytes in front, so that a converter can put a record
+  // header there and take the pixels over without copying them.
   platform::ByteBuffer pixels;
+  static constexpr std::size_t kPixelHeadroom = 12;
   // How many pixels the image data delivered, counted in stream order. The
   // data may end early: pixels it never reached hold no defined value and
   // must be read through deliveredInRow().

@@ -33,42 +33,60 @@ class ByteBuffer {
   ByteBuffer& operator=(const ByteBuffer&) = delete;
   ByteBuffer(ByteBuffer&& other) noexcept
       : data_(std::exchange(other.data_, nullptr)),
-        size_(std::exchange(other.size_, 0)) {}
+        size_(std::exchange(other.size_, 0)),
+        headroom_(std::exchange(other.headroom_, 0)) {}
   ByteBuffer& operator=(ByteBuffer&& other) noexcept {
     if (this != &other) {
       reset();
       data_ = std::exchange(other.data_, nullptr);
       size_ = std::exchange(other.size_, 0);
+      headroom_ = std::exchange(other.headroom_, 0);
     }
     return *this;
   }
 
-  // Replaces the contents by size uninitialised bytes. Returns false, leaving
-  // the buffer empty, when the memory cannot be had. A size of 0 gives a
-  // valid, non-null, empty buffer.
-  bool allocate(std::size_t size) {
+  // Replaces the contents by size uninitialised bytes, with headroom more
+  // bytes in front of them that the owner may hand over with the buffer
+  // (see releaseBlock). Returns false, leaving the buffer empty, when the
+  // memory cannot be had. A size of 0 gives a valid, non-null, empty buffer.
+  bool allocate(std::size_t size, std::size_t headroom = 0) {
     reset();
-    void* block = allocateBytes(size == 0 ? 1 : size);
+    if (size > SIZE_MAX - headroom - 1) return false;
+    void* block = allocateBytes(headroom + (size == 0 ? 1 : size));
     if (block == nullptr) return false;
-    data_ = static_cast<std::uint8_t*>(block);
+    data_ = static_cast<std::uint8_t*>(block) + headroom;
     size_ = size;
+    headroom_ = headroom;
     return true;
   }
 
   void reset() {
-    freeBytes(data_);
+    if (data_ != nullptr) freeBytes(data_ - headroom_);
     data_ = nullptr;
     size_ = 0;
+    headroom_ = 0;
+  }
+
+  // Gives up the whole block, headroom included, to a new owner who frees
+  // it with freeBytes; the buffer is empty afterwards.
+  std::uint8_t* releaseBlock() {
+    std::uint8_t* block = data_ == nullptr ? nullptr : data_ - headroom_;
+    data_ = nullptr;
+    size_ = 0;
+    headroom_ = 0;
+    return block;
   }
 
   std::uint8_t* data() { return data_; }
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
+  std::size_t headroom() const { return headroom_; }
   bool isNull() const { return data_ == nullptr; }
 
  private:
   std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+  std::size_t headroom_ = 0;
 };
 
 }  // namespace platform
