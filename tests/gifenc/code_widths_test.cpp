@@ -32,8 +32,11 @@ TEST(GifencWidthsTest, FirstCodeAfterClearAddsNoEntry) {
             (std::vector<int>{3, 3, 3, 3, 4, 4, 3, 3, 3, 4}));
 }
 
-TEST(GifencWidthsTest, StreamWithoutLeadingClearAddsWithItsFirstCode) {
-  EXPECT_EQ(widthsOf(2, {1, 1, 1, 5}), (std::vector<int>{3, 3, 4, 4}));
+// Regression: the first code of a stream without a leading clear code was
+// taken to add an entry, as the decoder once did, so the codes widened one
+// code too early.
+TEST(GifencWidthsTest, FirstCodeWithoutLeadingClearAddedAnEntry) {
+  EXPECT_EQ(widthsOf(2, {1, 1, 1, 5}), (std::vector<int>{3, 3, 3, 4}));
 }
 
 TEST(GifencWidthsTest, GrowsToTwelveBitsAndStaysThere) {

@@ -17,9 +17,9 @@ std::vector<Code> withWidths(int minCodeSize,
 
   int width = minCodeSize + 1;
   int nextSlot = firstSlot;
-  // The first code after a clear code only starts a string; a stream without
-  // a leading clear code has no such code, so this starts false.
-  bool afterClear = false;
+  // The first code after a clear code only starts a string, and so does the
+  // first code of a stream without a leading clear code.
+  bool afterClear = true;
 
   std::vector<Code> out;
   out.reserve(values.size());

@@ -15,9 +15,8 @@ namespace gifenc {
 //  - codes start minCodeSize + 1 bits wide and return to that after a clear
 //    code (the clear code itself is read at the width in force);
 //  - every code other than clear and end adds a dictionary entry while the
-//    next slot is below 4096, except the first code after a clear code; a
-//    stream that does not begin with a clear code adds an entry with its
-//    very first code;
+//    next slot is below 4096, except the first code after a clear code and
+//    the first code of a stream that does not begin with one;
 //  - right after the entry in slot 2^width - 1 is added, codes become one bit
 //    wider, up to 12.
 // Values after the end code keep the width in force.
