@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the fuzz preset: clang, AddressSanitizer and
 # UBSan) and fuzzes each for a fixed number of runs from a fixed seed,
-# starting from the GIF corpus, the test data and fuzz/regressions. Any
-# crash, leak, sanitizer report or broken check fails the step; the input
-# that did it is kept in build/fuzz/findings/. (The ci and asan test runs
-# already replay the same folders through both targets.)
+# starting from the GIF corpus, the test data and fuzz/regressions. Then
+# the MemorySanitizer build of both (fuzz-msan) replays every input the
+# fuzzing kept: no uninitialised byte may reach a decision or the FRM file.
+# Any crash, leak, sanitizer report or broken check fails the step; the
+# input that did it is kept in build/fuzz/findings/. (The ci and asan test
+# runs already replay the same folders through both targets.)
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
@@ -47,4 +49,18 @@ for target in gif_load_fuzzer conversion_fuzzer; do
   fi
   grep -E '^(#[0-9]+ *DONE|Done|stat::)' "$work/$target.log" || true
   echo "$target: $(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$work/$target.log" | tail -n 1), $(( $(date +%s) - start )) s"
+done
+
+cmake --preset fuzz-msan >/dev/null
+cmake --build --preset fuzz-msan --target gif_load_fuzzer conversion_fuzzer
+for target in gif_load_fuzzer conversion_fuzzer; do
+  start=$(date +%s)
+  if ! build/fuzz-msan/fuzz/$target -runs=0 -rss_limit_mb=4096 \
+      -artifact_prefix="$findings/msan-$target-" "$work/$target" "$work/seeds" \
+      >"$work/msan-$target.log" 2>&1; then
+    tail -n 60 "$work/msan-$target.log"
+    echo "$target under MemorySanitizer: finding kept in $findings/" >&2
+    exit 1
+  fi
+  echo "$target under MemorySanitizer: $(grep -oE '^#[0-9]+' "$work/msan-$target.log" | tail -n 1 | tr -d '#') inputs replayed, $(( $(date +%s) - start )) s"
 done
