@@ -44,7 +44,8 @@ class GifInput {
   bool read(void* destination, std::size_t count) {
     const std::uint8_t* bytes;
     if (!readView(count, bytes)) return false;
-    std::memcpy(destination, bytes, count);
+    // An empty read may come with null pointers, which memcpy must not see.
+    if (count != 0) std::memcpy(destination, bytes, count);
     return true;
   }
 
