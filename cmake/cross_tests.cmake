@@ -3,6 +3,9 @@
 # own would start the emulator hundreds of times, so the suite runs whole, in
 # two shards that ctest -j2 runs side by side. A build without an emulator
 # (32-bit Windows on a 64-bit-only Wine) is compiled and linked, not run.
+# Wine on a busy machine now and then fails to start a process at all, so
+# the win64 test preset runs a failed test once more (repeat until-pass:2);
+# a real fault fails both times.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
   return()
 endif()

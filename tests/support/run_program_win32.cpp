@@ -2,6 +2,8 @@
 // output and error through pipes, as a command shell would start it.
 #include <windows.h>
 
+#include <string>
+
 #include "support/run_program.h"
 
 namespace {
@@ -82,9 +84,16 @@ ProgramResult runGif2frm(const std::vector<std::string>& args,
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION child = {};
-  BOOL started =
-      ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                       nullptr, workDir.c_str(), &startup, &child);
+  // Under heavy load Wine now and then fails to start a process at all. A
+  // program that did not start has done nothing, so trying again is safe.
+  BOOL started = FALSE;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) ::Sleep(200);
+    started = ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
+                               0, nullptr, workDir.c_str(), &startup, &child);
+    if (!started) startError = ::GetLastError();
+  }
   // Only the child may hold the write ends now, so that the reads below end
   // when it does.
   ::CloseHandle(outWrite);
@@ -93,13 +102,20 @@ ProgramResult runGif2frm(const std::vector<std::string>& args,
   // Both pipes are small in practice; read stdout fully, then stderr.
   result.output = drain(outRead);
   result.errors = drain(errRead);
-  if (!started) return result;
+  if (!started) {
+    result.errors += "runGif2frm: CreateProcessA failed, error " +
+                     std::to_string(startError);
+    return result;
+  }
   ::WaitForSingleObject(child.hProcess, INFINITE);
   DWORD status = 0;
   // A crash ends the process with an exception code (0xC0000005 and the
   // like) as its status; that is no normal exit.
   if (::GetExitCodeProcess(child.hProcess, &status) && status < 0xC0000000u) {
     result.exitStatus = static_cast<int>(status);
+  } else {
+    result.errors +=
+        "runGif2frm: the program ended with status " + std::to_string(status);
   }
   ::CloseHandle(child.hThread);
   ::CloseHandle(child.hProcess);
