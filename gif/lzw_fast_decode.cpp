@@ -112,6 +112,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   const int end = endCode;
   const int firstSlot = firstCode;
   int width = codeWidth;
+  std::uint64_t mask = (1u << width) - 1;
   int limit = codeLimit;
   int next = nextCode;
   std::int16_t* const prefixes = prefix;
@@ -145,7 +146,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
         if (state.status < 0) return state.status;
       }
     }
-    int code = static_cast<int>(bits & ((1u << width) - 1));
+    int code = static_cast<int>(bits & mask);
     bits >>= width;
     count -= width;
     return code;
@@ -184,11 +185,38 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   // optional): its first code defines no slot, whichever code it is. It
   // goes the plain way, into the clear code's branch.
   bool plain = true;
+  // Codes below this take the literal shortcut: the clear code's value on
+  // the fast path, 0 (none) on the plain one.
+  unsigned fastLiterals = 0;
   bool atStart = true;
   LzwStatus result = LzwStatus::Ok;
 
   for (;;) {
     int code = readCode();
+    // Literals first: on noisy pictures most codes are. (The reader's
+    // negative results compare as huge here.)
+    if (static_cast<unsigned>(code) < fastLiterals && emitted < capacity) {
+      const auto literal = static_cast<std::uint8_t>(code);
+      out[emitted] = literal;
+      if (next < limit) {
+        suffixes[next] = literal;
+        prefixes[next] = static_cast<std::int16_t>(previousCode);
+        starts[next] = static_cast<std::uint32_t>(previousStart);
+        lengths[next] = static_cast<std::uint16_t>(previousLength + 1);
+        ++next;
+        firstChar = literal;
+        previousCode = code;
+        previousStart = emitted;
+        previousLength = 1;
+        if (next == limit && width < kMaxCodeWidth) {
+          limit *= 2;
+          ++width;
+          mask = mask * 2 + 1;
+        }
+      }
+      ++emitted;
+      continue;
+    }
     if (code == end || code == kEndOfBlocks) break;
     if (code < 0) {  // the data ran out: whole lines only
       save();
@@ -239,6 +267,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
           if (next == limit && width < kMaxCodeWidth) {
             limit *= 2;
             ++width;
+            mask = mask * 2 + 1;
           }
         }
         emitted += length;
@@ -249,9 +278,11 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
     if (code == clear || atStart) {
       atStart = false;
       width = minCodeSize + 1;
+      mask = (1u << width) - 1;
       next = firstSlot;
       limit = 1 << width;
       plain = false;
+      fastLiterals = static_cast<unsigned>(clear);
       while (code == clear) code = readCode();
       if (code == end || code == kEndOfBlocks) break;
       if (code < 0) {
@@ -271,6 +302,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       continue;
     }
     plain = true;
+    fastLiterals = 0;
 
     // The plain way, exactly as the reference decoder goes.
     int depth = 0;
@@ -299,6 +331,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
     if (next >= limit && width < kMaxCodeWidth) {
       limit *= 2;
       ++width;
+      mask = mask * 2 + 1;
     }
     bool overflow = false;
     while (depth > 0) {
