@@ -40,6 +40,10 @@ class LzwDecoder {
   // behind and the input position are exactly those of decodeReference().
   LzwStatus decode(GifInput& input, std::uint32_t lineLength, GifFile& gif);
 
+  // Makes decode() take the plain way for every image: the reference that
+  // tests and the differential fuzzer hold the fast path against.
+  bool plainOnly = false;
+
   // The plain decoder, code by code through the stack, handing the pixels to
   // gif.appendPixels() a line of lineLength at a time (the last line may be
   // shorter). It is the definition of what decode() must do.

@@ -95,7 +95,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   const std::uint64_t capacity = std::uint64_t{frame.width()} * frame.height();
   // Interlaced rows are placed by the sink, line by line; a frame without
   // slack cannot take word copies.
-  if (frame.interlaced() || lineLength != frame.width() ||
+  if (plainOnly || frame.interlaced() || lineLength != frame.width() ||
       frame.pixels.size() < capacity + kOutputSlack) {
     return decodeReference(input, lineLength, gif);
   }

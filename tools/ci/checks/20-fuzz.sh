@@ -12,10 +12,12 @@ cd "$(dirname "$0")/../../.."
 
 # About a minute per target on a CI machine of two shared cores (the load
 # alone runs about 2,500 inputs a second there, the whole conversion 1,700).
-declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000)
+declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000
+                [lzw_differential_fuzzer]=100000)
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target gif_load_fuzzer conversion_fuzzer
+cmake --build --preset fuzz --target gif_load_fuzzer conversion_fuzzer \
+  lzw_differential_fuzzer
 
 findings=build/fuzz/findings
 mkdir -p "$findings"
@@ -34,7 +36,7 @@ for folder in ../shared/gif-corpus tests/data fuzz/regressions; do
 done
 echo "$n seed files"
 
-for target in gif_load_fuzzer conversion_fuzzer; do
+for target in gif_load_fuzzer conversion_fuzzer lzw_differential_fuzzer; do
   mkdir "$work/$target"
   start=$(date +%s)
   # -detect_leaks stays on; -timeout and -rss_limit_mb make a hang or a

@@ -1,0 +1,99 @@
+// The fast LZW decoder against the plain one, which defines what decoding
+// means: on every input both must give the same status, the same delivered
+// pixels and count, leave the input at the same place and the dictionary in
+// the same state. An input that starts with "GIF" is loaded whole, twice;
+// any other input is image data: two bytes of frame size, then the data,
+// decoded twice in a row so that the second decode meets the dictionary the
+// first one left.
+#include <cstring>
+#include <memory>
+
+#include "fuzz/fuzz_support.h"
+#include "fuzz/fuzz_target.h"
+#include "gif/gif_file.h"
+#include "gif/lzw_decoder.h"
+#include "platform/byte_buffer.h"
+
+namespace {
+
+void checkSameDictionary(const LzwDecoder& fast, const LzwDecoder& plain) {
+  FUZZ_CHECK(std::memcmp(fast.prefix, plain.prefix, sizeof fast.prefix) == 0);
+  FUZZ_CHECK(std::memcmp(fast.suffix, plain.suffix, sizeof fast.suffix) == 0);
+}
+
+void checkSameFrame(const GifFrame& fast, const GifFrame& plain) {
+  FUZZ_CHECK(fast.pixelsDelivered == plain.pixelsDelivered);
+  FUZZ_CHECK(fast.pixels.isNull() == plain.pixels.isNull());
+  if (fast.pixels.isNull()) return;
+  for (std::uint32_t y = 0; y < fast.height(); ++y) {
+    const std::uint32_t inRow = fast.deliveredInRow(y);
+    const std::size_t start = std::size_t{y} * fast.width();
+    FUZZ_CHECK(std::memcmp(fast.pixels.data() + start,
+                           plain.pixels.data() + start, inRow) == 0);
+  }
+}
+
+void compareWholeGifs(const std::uint8_t* data, std::size_t size,
+                      LzwDecoder& fast, LzwDecoder& plain) {
+  GifFile a;
+  GifFile b;
+  GifInput inputA(data, size);
+  GifInput inputB(data, size);
+  const GifStatus statusA = a.load(inputA, fast);
+  // Each load gets the whole allocation budget.
+  platform::limitAllocatedBytes(kFuzzAllocationBudget);
+  FUZZ_CHECK(statusA == b.load(inputB, plain));
+  FUZZ_CHECK(inputA.position() == inputB.position());
+  FUZZ_CHECK(a.frames.size() == b.frames.size());
+  for (std::size_t k = 0; k < a.frames.size(); ++k) {
+    checkSameFrame(a.frames[k], b.frames[k]);
+  }
+  checkSameDictionary(fast, plain);
+}
+
+void decodeInto(GifFile& gif, std::uint16_t width, std::uint16_t height) {
+  gif.current.descriptor.width = width;
+  gif.current.descriptor.height = height;
+  if (!gif.current.pixels.allocate(
+          std::size_t{width} * height + LzwDecoder::kOutputSlack,
+          GifFrame::kPixelHeadroom)) {
+    fuzzCheckFailed("frame allocation");
+  }
+}
+
+void compareImageData(const std::uint8_t* data, std::size_t size,
+                      LzwDecoder& fast, LzwDecoder& plain) {
+  // Small frames, so that overflows and partial lines are common.
+  const auto width = static_cast<std::uint16_t>(data[0] % 40);
+  const auto height = static_cast<std::uint16_t>(data[1] % 40);
+  data += 2;
+  size -= 2;
+  for (int round = 0; round < 2; ++round) {
+    GifFile a;
+    GifFile b;
+    decodeInto(a, width, height);
+    decodeInto(b, width, height);
+    GifInput inputA(data, size);
+    GifInput inputB(data, size);
+    FUZZ_CHECK(fast.decode(inputA, width, a) == plain.decode(inputB, width, b));
+    FUZZ_CHECK(inputA.position() == inputB.position());
+    checkSameFrame(a.current, b.current);
+    checkSameDictionary(fast, plain);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  LzwDecoder& fast = startFuzzInput();
+  static const std::unique_ptr<LzwDecoder> plain = std::make_unique<LzwDecoder>();
+  *plain = LzwDecoder{};
+  plain->plainOnly = true;
+  if (size >= 3 && std::memcmp(data, "GIF", 3) == 0) {
+    compareWholeGifs(data, size, fast, *plain);
+  } else if (size >= 2) {
+    compareImageData(data, size, fast, *plain);
+  }
+  return 0;
+}
