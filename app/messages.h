@@ -13,13 +13,30 @@ enum class RunOutcome {
   CantCreateOutput,  // the output file could not be created
   CantWriteOutput,   // writing the output file failed; nothing replaced
   NoMemory,          // an allocation failed
+  // Outcomes of the opt-in options.
+  HelpShown,               // -h or --help: the option list, status 0
+  BadMatchMode,            // -m= names no match mode
+  BadFrameRate,            // -f= is neither 0..65535 nor gif
+  BadActionFrame,          // -a= is not a number 0..65535
+  ActionFrameOutOfRange,   // -a= is past the last frame of a direction
+  CantReadPalette,         // -p= names a missing or malformed palette file
+  MixedDirectionSources,   // -6 together with -1= to -5=
+  MissingDirectionFile,    // some but not all of -1= to -5=
+  CantOpenDirectionFile,   // a -1= to -5= file cannot be opened
+  CantReadDirectionFile,   // a -1= to -5= file is unreadable or corrupt
+  ImagesNotDivisible,      // -6 with an image count not divisible by 6
+  UnequalDirections,       // direction files of different image counts
 };
 
 // The banner that starts every run.
 void printBanner();
 // The usage text, with the program's name as invoked.
 void printUsage(const char* programName);
-// The outcome's message; argument fills "Unknown option %s".
+// Everything -h and --help show: the usage text, then the added options
+// and examples.
+void printHelp(const char* programName);
+// The outcome's message; argument fills the %s of those that name an
+// argument, a file or a number.
 void printOutcome(RunOutcome outcome, const char* argument = "");
 // The process exit status of an outcome.
 int exitStatus(RunOutcome outcome);

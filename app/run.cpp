@@ -57,6 +57,21 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
   return writeFrm(image, outputFileName(inputPath));
 }
 
+RunOutcome optionOutcome(OptionError error) {
+  switch (error) {
+    case OptionError::BadMatchMode:
+      return RunOutcome::BadMatchMode;
+    case OptionError::BadFrameRate:
+      return RunOutcome::BadFrameRate;
+    case OptionError::BadActionFrame:
+      return RunOutcome::BadActionFrame;
+    case OptionError::None:
+    case OptionError::Unknown:
+      break;
+  }
+  return RunOutcome::UnknownOption;
+}
+
 }  // namespace
 
 int runConverter(int argc, char** argv) {
@@ -69,10 +84,13 @@ int runConverter(int argc, char** argv) {
   Options options;
   RunOutcome outcome;
   const char* argument = "";
-  int unknown = parseOptions(argc, argv, options);
-  if (unknown != 0) {
-    outcome = RunOutcome::UnknownOption;
-    argument = argv[unknown];
+  const OptionsParse parsed = parseCommandLine(argc, argv, options);
+  if (parsed.error != OptionError::None) {
+    outcome = optionOutcome(parsed.error);
+    argument = argv[parsed.index];
+  } else if (options.help) {
+    printHelp(argv[0] != nullptr ? argv[0] : "gif2frm");
+    outcome = RunOutcome::HelpShown;
   } else {
     try {
       outcome = convertFile(argv[argc - 1], options);
