@@ -45,8 +45,10 @@ RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder) {
   return RunOutcome::Converted;
 }
 
-RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image) {
-  return assemblyOutcome(buildFrmImageReleasingPixels(gif, options, image));
+RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image,
+                       const PaletteColors* palette) {
+  return assemblyOutcome(
+      buildFrmImageReleasingPixels(gif, options, image, palette));
 }
 
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,

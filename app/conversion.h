@@ -9,6 +9,7 @@
 
 #include "app/messages.h"
 #include "app/options.h"
+#include "color/palette_file.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
@@ -18,8 +19,10 @@
 RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder);
 
 // Builds image from a GIF that loadGif accepted, releasing the GIF's pixels
-// frame by frame as they are converted.
-RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image);
+// frame by frame as they are converted. palette: the colours of -p='s file,
+// or null for the built-in palette.
+RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image,
+                       const PaletteColors* palette = nullptr);
 
 // Both steps: loads the GIF into gif and builds image from it. Converted when image is
 // ready to be written; otherwise the outcome that ends the run. Both objects

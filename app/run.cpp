@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "app/options.h"
 #include "app/output_name.h"
+#include "color/palette_file.h"
 #include "gif/lzw_decoder.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -37,7 +38,8 @@ RunOutcome writeFrm(const FrmImage& image, const std::string& outputName) {
 // The input is read through a window of this size, never whole.
 constexpr std::size_t kInputWindow = 64 * 1024;
 
-RunOutcome convertFile(const char* inputPath, const Options& options) {
+RunOutcome convertFile(const char* inputPath, const Options& options,
+                       const PaletteColors* palette) {
   GifFile gif;
   FrmImage image;  // destroyed before gif
   {
@@ -52,9 +54,21 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
     if (file.failed()) return RunOutcome::CantReadInput;
     if (loaded != RunOutcome::Converted) return loaded;
   }
-  RunOutcome built = assembleFrm(gif, options, image);
+  RunOutcome built = assembleFrm(gif, options, image, palette);
   if (built != RunOutcome::Converted) return built;
   return writeFrm(image, outputFileName(inputPath));
+}
+
+// Reads -p='s palette file. Done right after the options, before the input
+// is opened, and also with -n, which then does not use it: a run never goes
+// ahead with a palette file that could not be read.
+RunOutcome readPalette(const std::string& path, PaletteColors& colors,
+                       const char*& problem) {
+  const PaletteFileStatus status = readPaletteFile(path.c_str(), colors);
+  if (status == PaletteFileStatus::Ok) return RunOutcome::Converted;
+  if (status == PaletteFileStatus::NoMemory) return RunOutcome::NoMemory;
+  problem = paletteFileProblem(status);
+  return RunOutcome::CantReadPalette;
 }
 
 RunOutcome optionOutcome(OptionError error) {
@@ -84,6 +98,8 @@ int runConverter(int argc, char** argv) {
   Options options;
   RunOutcome outcome;
   const char* argument = "";
+  const char* detail = "";
+  PaletteColors paletteColors{};
   const OptionsParse parsed = parseCommandLine(argc, argv, options);
   if (parsed.error != OptionError::None) {
     outcome = optionOutcome(parsed.error);
@@ -92,15 +108,24 @@ int runConverter(int argc, char** argv) {
     printHelp(argv[0] != nullptr ? argv[0] : "gif2frm");
     outcome = RunOutcome::HelpShown;
   } else {
+    outcome = options.hasPaletteFile
+                  ? readPalette(options.paletteFile, paletteColors, detail)
+                  : RunOutcome::Converted;
+    if (outcome == RunOutcome::CantReadPalette) {
+      argument = options.paletteFile.c_str();
+    }
+  }
+  if (outcome == RunOutcome::Converted) {
     try {
-      outcome = convertFile(argv[argc - 1], options);
+      outcome = convertFile(argv[argc - 1], options,
+                            options.hasPaletteFile ? &paletteColors : nullptr);
     } catch (const std::bad_alloc&) {
       // The frame list is the one container that may throw; every other
       // allocation failure is a result of its own.
       outcome = RunOutcome::NoMemory;
     }
   }
-  printOutcome(outcome, argument);
+  printOutcome(outcome, argument, detail);
   std::fflush(stdout);
   return exitStatus(outcome);
 }
