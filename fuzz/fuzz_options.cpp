@@ -24,6 +24,9 @@ FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   const std::uint8_t shifts = size > 1 ? data[1] : 0;
   input.options.translateColors = (flags & 1) == 0;
   input.options.colorDelta = kDeltas[(flags >> 1) & 7];
+  constexpr MatchMode kModes[4] = {MatchMode::First, MatchMode::Nearest,
+                                   MatchMode::Dither, MatchMode::First};
+  input.options.matchMode = kModes[(flags >> 4) & 3];
   input.options.xShift = kShifts[shifts & 15];
   input.options.yShift = kShifts[shifts >> 4];
   const std::size_t used = size > 1 ? 2 : 1;

@@ -5,6 +5,7 @@
 //
 //   byte 0  bit 0     -n (colour indices pass through)
 //           bits 1-3  colour delta, one of kDeltas
+//           bits 4-5  match mode: first, nearest, dither, first
 //   byte 1  bits 0-3  x shift, one of kShifts
 //           bits 4-7  y shift, one of kShifts
 #ifndef GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
