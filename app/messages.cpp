@@ -24,7 +24,8 @@ void printHelp(const char* programName) {
               "\t\tbytes of 6-bit RGB, .act, GIMP .gpl or JASC-PAL)\n");
   std::printf("  -m=Mode\tColor match: first (default: the first entry within\n"
               "\t\tthe delta), nearest (the nearest entry, never fails) or\n"
-              "\t\tdither (error diffusion onto the nearest entries)\n");
+              "\t\tdither (error diffusion onto the nearest entries); -n\n"
+              "\t\tkeeps the GIF's indices whatever the mode\n");
   std::printf("  -6\t\tThe GIF holds six directions, one after another\n");
   std::printf("  -1=File\tDirection 1 from its own GIF; -2= to -5= the same for\n"
               "\t\tdirections 2 to 5 (all five together; the input is 0)\n");
