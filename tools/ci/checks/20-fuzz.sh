@@ -15,7 +15,7 @@ cd "$(dirname "$0")/../../.."
 # alone runs about 2,500 inputs a second there, the whole conversion 1,700),
 # half a minute for the palette files.
 declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000
-                [lzw_differential_fuzzer]=100000 [palette_file_fuzzer]=PALETTE_RUNS)
+                [lzw_differential_fuzzer]=100000 [palette_file_fuzzer]=500000)
 declare -A dicts=([gif_load_fuzzer]=gif [conversion_fuzzer]=gif
                  [lzw_differential_fuzzer]=gif [palette_file_fuzzer]=palette)
 declare -A seeds=([gif_load_fuzzer]=seeds [conversion_fuzzer]=seeds
