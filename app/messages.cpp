@@ -113,11 +113,20 @@ void printOutcome(RunOutcome outcome, const char* argument) {
     case RunOutcome::CantReadDirectionFile:
       std::printf("Can't read direction file %s\n", argument);
       return;
+    case RunOutcome::EmptyDirectionFile:
+      std::printf("Direction file %s holds no image\n", argument);
+      return;
+    case RunOutcome::CantTranslateDirectionFile:
+      std::printf("Can't translate color table of direction file %s\n",
+                  argument);
+      return;
     case RunOutcome::ImagesNotDivisible:
       std::printf("%s images don't divide into 6 directions\n", argument);
       return;
     case RunOutcome::UnequalDirections:
-      std::printf("Directions hold different numbers of images\n");
+      std::printf("Direction file %s holds a different number of images than "
+                  "the input\n",
+                  argument);
       return;
   }
 }
