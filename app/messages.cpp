@@ -25,11 +25,13 @@ void printHelp(const char* programName) {
   std::printf("  -m=Mode\tColor match: first (default: the first entry within\n"
               "\t\tthe delta), nearest (the nearest entry, never fails) or\n"
               "\t\tdither (error diffusion onto the nearest entries)\n");
-  std::printf("  -6\t\tThe GIF holds six directions, one after another\n");
+  std::printf("  -6\t\tThe GIF holds six directions, one after another, each\n"
+              "\t\twith a sixth of its images\n");
   std::printf("  -1=File\tDirection 1 from its own GIF; -2= to -5= the same for\n"
-              "\t\tdirections 2 to 5 (all five together; the input is 0)\n");
+              "\t\tdirections 2 to 5 (all five together; the input is 0, and\n"
+              "\t\tevery direction holds as many images)\n");
   std::printf("  -f=Value\tFrames per second, 0 to 65535 (default 0), or gif:\n"
-              "\t\tfrom the most common delay of the GIF\n");
+              "\t\t100 / the most common delay of direction 0\n");
   std::printf("  -a=Value\tThe action frame, 0 to frames per direction - 1\n"
               "\t\t(default 0)\n");
   std::printf("  -o=Path\tWrite the FRM to Path, a file or an existing directory\n"
@@ -47,6 +49,9 @@ void printHelp(const char* programName) {
   std::printf("    %s -f=gif -1=ne.gif -2=se.gif -3=s.gif -4=sw.gif -5=nw.gif "
               "n.gif\n",
               programName);
+  std::printf("  The same from one GIF of six directions, 10 frames per second,\n"
+              "  the action on frame 3 of each:\n");
+  std::printf("    %s -6 -f=10 -a=3 walk.gif\n", programName);
 }
 
 void printOutcome(RunOutcome outcome, const char* argument) {
