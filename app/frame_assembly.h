@@ -26,9 +26,9 @@ bool fitsInFrm(const GifFile& gif);
 
 // Where a GIF's frames go in a sprite of several directions.
 struct DirectionLayout {
-  int directionCount = 1;               // 1, or 6 for a whole sprite
+  int directionCount = 1;  // 1, or 6 for a whole sprite
   std::uint16_t framesPerDirection = 0;
-  int firstDirection = 0;               // the direction the GIF starts
+  int firstDirection = 0;  // the direction the GIF starts
 };
 
 // Fills image, which must be freshly constructed, from gif (at least one

@@ -27,7 +27,7 @@ enum class RunOutcome {
   EmptyDirectionFile,      // a -1= to -5= file holds no image
   CantTranslateDirectionFile,  // a colour of a -1= to -5= file has no match
   ImagesNotDivisible,      // -6 with an image count not divisible by 6
-  UnequalDirections,       // a direction file's image count is not the input's
+  UnequalDirections,       // a direction file has more or fewer images
 };
 
 // The banner that starts every run.

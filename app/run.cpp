@@ -99,11 +99,11 @@ Conversion convertFiles(const char* inputPath, const Options& options) {
       return {directionFileOutcome(outcome), path};
     }
   }
-  return {writeFrm(image,
-                   outputTarget(outputFileName(inputPath),
-                                options.hasOutputPath ? &options.outputPath
-                                                      : nullptr)),
-          std::string()};
+  return {
+      writeFrm(image, outputTarget(outputFileName(inputPath),
+                                   options.hasOutputPath ? &options.outputPath
+                                                         : nullptr)),
+      std::string()};
 }
 
 RunOutcome optionOutcome(OptionError error) {

@@ -119,8 +119,8 @@ int FrmImage::write(platform::ByteSink& sink) const {
   // The array holds the directions one after another, as the file does.
   for (int direction = 0; direction < directionCount_; ++direction) {
     const FrmFrame* const* run =
-        frames + std::size_t{framesPerDirection} *
-                     static_cast<std::size_t>(direction);
+        frames +
+        std::size_t{framesPerDirection} * static_cast<std::size_t>(direction);
     for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
       const FrmFrame& frame = *run[i];
       FrmFrameHeader frameHeader = frame;

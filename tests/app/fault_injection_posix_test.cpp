@@ -157,7 +157,8 @@ TEST(FaultInjection, EveryFailedAllocationEndsWithNotEnoughMemory) {
 
 // Six GIFs, each loaded and put into the sprite before the next: a failure
 // in any of them frees what the ones before it left in the sprite.
-TEST(FaultInjection, EveryFailedAllocationOfASixFileSpriteEndsWithNotEnoughMemory) {
+TEST(FaultInjection,
+     EveryFailedAllocationOfASixFileSpriteEndsWithNotEnoughMemory) {
   for (bool old : {false, true}) {
     SCOPED_TRACE(old ? "over an old output" : "no old output");
     EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, old,

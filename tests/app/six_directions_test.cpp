@@ -153,7 +153,9 @@ TEST(SixDirectionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
   const Bytes noImage =
       gifenc::GifBuilder().header().screen({1, 1, {kBlack}}).trailer().bytes();
   const std::vector<DirectionCase> cases = {
-      {"no input, no d4.gif: the input is looked at first", 0, {},
+      {"no input, no d4.gif: the input is looked at first",
+       0,
+       {},
        "Can't open input file\n"},
       {"d4.gif missing", 4, {}, "Can't open direction file d4.gif\n"},
       {"d2.gif cut short", 2, cutShort, "Can't read direction file d2.gif\n"},
