@@ -32,3 +32,15 @@ RunColors::RunColors(const Options& options, const PaletteColors* palette) {
     settings_.lab = &*lab_;
   }
 }
+
+NearestCache* RunColors::nearestCache() {
+  if (settings_.lab == nullptr) return nullptr;
+  if (!nearestCache_) {
+    nearestCache_.emplace(*settings_.lab);
+    if (!nearestCache_->allocate()) {
+      nearestCache_.reset();
+      return nullptr;
+    }
+  }
+  return &*nearestCache_;
+}

@@ -10,6 +10,7 @@
 
 #include "app/options.h"
 #include "color/color_matching.h"
+#include "color/floyd_steinberg.h"
 #include "color/palette_file.h"
 #include "color/palette_lab.h"
 
@@ -26,9 +27,14 @@ class RunColors {
   bool dithers() const {
     return settings_.translate && settings_.match == ColorMatch::Dither;
   }
+  // For dithering: the nearest entries of the colours it meets, kept for the
+  // whole run (all GIFs of a sprite). Made on first use; null when its
+  // memory cannot be had.
+  NearestCache* nearestCache();
 
  private:
   std::optional<PaletteLab> lab_;  // only for nearest and dither
+  std::optional<NearestCache> nearestCache_;
   MatchSettings settings_;
 };
 

@@ -14,21 +14,34 @@ constexpr std::int32_t kDeltas[8] = {4, 0, 1, -1, 64, 765, kMin, kMax};
 constexpr std::int32_t kShifts[16] = {
     0,     1,      -1, 32767, -32768, 32768, 65535,    65536,
     70000, -70000, 12, -300,  kMin,   kMax,  kMin + 1, 1 << 20};
+// The first frame, frames that only longer directions have, and the largest
+// value -a= takes.
+constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
 
 }  // namespace
 
 FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
+  if (size >= 2 && data[0] == 'M') {
+    constexpr MatchMode kModes[3] = {MatchMode::First, MatchMode::Nearest,
+                                     MatchMode::Dither};
+    FuzzInput input = splitFuzzInput(data + 2, size - 2);
+    input.options.matchMode = kModes[data[1] % 3];
+    return input;
+  }
   FuzzInput input{Options{}, data, size};
   if (size == 0 || data[0] == 'G') return input;
   const std::uint8_t flags = data[0];
   const std::uint8_t shifts = size > 1 ? data[1] : 0;
   input.options.translateColors = (flags & 1) == 0;
   input.options.colorDelta = kDeltas[(flags >> 1) & 7];
-  constexpr MatchMode kModes[4] = {MatchMode::First, MatchMode::Nearest,
-                                   MatchMode::Dither, MatchMode::First};
-  input.options.matchMode = kModes[(flags >> 4) & 3];
   input.options.xShift = kShifts[shifts & 15];
   input.options.yShift = kShifts[shifts >> 4];
+  input.options.sixDirectionsInOne = (flags & 0x10) != 0;
+  if ((flags & 0x20) != 0) {
+    input.options.frameRateSource = FrameRateSource::FromGifs;
+  }
+  input.options.actionFrame = kActionFrames[flags >> 6];
+  input.options.hasActionFrame = (flags >> 6) != 0;
   const std::size_t used = size > 1 ? 2 : 1;
   input.gif = data + used;
   input.gifSize = size - used;

@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/failed_run.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tools/gifenc/gifenc.h"
@@ -117,6 +119,23 @@ std::vector<FailureCase> failureCases() {
        "Empty GIF\n"},
       {"65,536 images", emptyImages(65536), {"walk.gif"},
        "Image too large for FRM\n"},
+      {"-6 with 65,536 images in each direction", emptyImages(6 * 65536),
+       {"-6", "walk.gif"}, "Image too large for FRM\n"},
+      {"-6 with 7 images", emptyImages(7), {"-6", "walk.gif"},
+       "7 images don't divide into 6 directions\n"},
+      // The count is checked before the action frame is.
+      {"-6 with 7 images and -a=9", emptyImages(7), {"-a=9", "-6", "walk.gif"},
+       "7 images don't divide into 6 directions\n"},
+      {"-a= past the only frame", goodGif(), {"-a=1", "walk.gif"},
+       "Action frame 1 is past the last frame of a direction\n"},
+      {"-a= past a direction of -6", emptyImages(12), {"-6", "-a=2", "walk.gif"},
+       "Action frame 2 is past the last frame of a direction\n"},
+      // Options that contradict each other end the run before any file is
+      // opened: walk.gif itself is missing here.
+      {"-6 with -1=", {}, {"-6", "-1=walk.gif", "walk.gif"},
+       "Option -6 can't be combined with -1= to -5=\n"},
+      {"-5= alone", {}, {"-5=walk.gif", "walk.gif"},
+       "Six directions need all of -1= to -5=: -1=FILE is missing\n"},
       {"negative delta", goodGif(), {"-d=-1", "walk.gif"}, kUntranslatable},
       {"green in the global table",
        startOfGif({kBlack, kGreen}).trailer().bytes(),
@@ -130,25 +149,11 @@ std::vector<FailureCase> failureCases() {
 }
 
 TEST(ConversionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
-  const std::string oldFrm = "an older walk.frm that must survive";
   for (const FailureCase& c : failureCases()) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
-    if (!c.gif.empty()) dir.write("walk.gif", c.gif);
-    const Names before = dir.list();
-    ProgramResult fresh = runGif2frm(c.args, dir.path());
-    EXPECT_EQ(fresh.exitStatus, 1);
-    EXPECT_EQ(withoutAuthorship(fresh.output), expectOutput(c.message));
-    EXPECT_EQ(fresh.errors, "");
-    EXPECT_EQ(dir.list(), before);
-
-    dir.write("walk.frm", oldFrm);
-    const Names withOld = dir.list();
-    ProgramResult again = runGif2frm(c.args, dir.path());
-    EXPECT_EQ(again.exitStatus, 1);
-    EXPECT_EQ(withoutAuthorship(again.output), expectOutput(c.message));
-    EXPECT_EQ(dir.read("walk.frm"), Bytes(oldFrm.begin(), oldFrm.end()));
-    EXPECT_EQ(dir.list(), withOld);
+    DirectoryFiles files;
+    if (!c.gif.empty()) files.emplace_back("walk.gif", c.gif);
+    expectFailureLeavesDirectoryAsItWas(files, c.args, c.message, "walk.frm");
   }
 }
 
@@ -256,6 +261,48 @@ TEST(ConversionFilesTest, OutputGoesToTheCurrentDirectory) {
   EXPECT_TRUE(work.exists("in/walk.dir/walk.old.gif"));
   EXPECT_FALSE(work.exists("in/walk.dir/walk.old.frm"));
   EXPECT_FALSE(work.exists("in/walk.dir/plain.frm"));
+}
+
+TEST(ConversionFilesTest, OutputPathOption) {
+  TempDir dir;
+  dir.write("walk.gif", goodGif());
+  ASSERT_TRUE(std::filesystem::create_directory(dir.file("out")));
+  const Bytes expected = [&] {
+    TempDir plain;
+    plain.write("walk.gif", goodGif());
+    runGif2frm({"walk.gif"}, plain.path());
+    return plain.read("walk.frm");
+  }();
+
+  // An existing directory receives the input's name; a file name is used
+  // as it is, in whatever directory it names.
+  for (const std::string& option : {std::string("-o=out"), std::string("-o=out/")}) {
+    ProgramResult run = runGif2frm({option, "walk.gif"}, dir.path());
+    EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted)) << option;
+  }
+  ProgramResult named = runGif2frm({"-o=out/run.frm", "walk.gif"}, dir.path());
+  EXPECT_EQ(withoutAuthorship(named.output), expectOutput(kConverted));
+  EXPECT_EQ(dir.read("out/walk.frm"), expected);
+  EXPECT_EQ(dir.read("out/run.frm"), expected);
+  EXPECT_EQ(dir.list(), (Names{"out", "walk.gif"}));
+
+  // A directory that does not exist, and a failed conversion aimed at an
+  // existing file: nothing is created, the file keeps its bytes.
+  dir.write("out/old.frm", std::string("old"));
+  for (const Names& args :
+       {Names{"-o=missing/", "walk.gif"}, Names{"-o=missing/run.frm", "walk.gif"},
+        Names{"-o=out/old.frm", "-d=-1", "walk.gif"}}) {
+    ProgramResult run = runGif2frm(args, dir.path());
+    EXPECT_EQ(run.exitStatus, 1) << args[0];
+  }
+  EXPECT_EQ(dir.list(), (Names{"out", "walk.gif"}));
+  EXPECT_EQ(dir.read("out/old.frm"), Bytes({'o', 'l', 'd'}));
+  Names inOut;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("out"))) {
+    inOut.push_back(entry.path().filename().string());
+  }
+  std::sort(inOut.begin(), inOut.end());
+  EXPECT_EQ(inOut, (Names{"old.frm", "run.frm", "walk.frm"}));
 }
 
 TEST(ConversionFilesTest, LongestNames) {
