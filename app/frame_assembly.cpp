@@ -21,8 +21,8 @@ bool translate(const MatchSettings& settings, ColorMap& map,
   if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
     return false;
   }
-  return buildColorMap(map, table.data(), static_cast<std::uint32_t>(entryCount),
-                       settings);
+  return buildColorMap(map, table.data(),
+                       static_cast<std::uint32_t>(entryCount), settings);
 }
 
 // Stores the low 16 bits of value, two's complement.
@@ -347,7 +347,8 @@ AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
   return assemble(gif, options, oneDirection(gif), colors, image, nullptr);
 }
 
-AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
+AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif,
+                                            const Options& options,
                                             FrmImage& image,
                                             const PaletteColors* palette) {
   RunColors colors(options, palette);

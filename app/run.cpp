@@ -164,9 +164,9 @@ int runConverter(int argc, char** argv) {
       argument = options.paletteFile;
     } else {
       try {
-        Conversion conversion = convertFiles(
-            argv[argc - 1], options,
-            options.hasPaletteFile ? &paletteColors : nullptr);
+        Conversion conversion =
+            convertFiles(argv[argc - 1], options,
+                         options.hasPaletteFile ? &paletteColors : nullptr);
         outcome = conversion.outcome;
         argument = std::move(conversion.argument);
       } catch (const std::bad_alloc&) {

@@ -225,7 +225,6 @@ int main(int argc, char** argv) {
       "peak <= 2 x pixels + 8 MiB (worst run of the row). This process held "
       "%.1f MiB when it started the runs.\n",
       bench::kMaxConversionOverDecode, bench::kMaxNearestOverConversion,
-      bench::kMaxDitherOverDecode,
-      static_cast<double>(baseline) / 1048576.0);
+      bench::kMaxDitherOverDecode, static_cast<double>(baseline) / 1048576.0);
   return 0;
 }

@@ -27,8 +27,8 @@ enum class Statistic { Median, Best };
 // is most of the noise; both decoders run on one thread, so it stays fair.
 enum class Clock { Wall, ThreadCpu };
 
-// Runs rounds rounds of [ours, giflib, conversion, nearest, dither], each over every buffer
-// of workload in turn, and reduces each operation's round times by
+// Runs rounds rounds of [ours, giflib, conversion, nearest, dither], each over
+// every buffer of workload in turn, and reduces each operation's round times by
 // statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock);

@@ -60,11 +60,11 @@ void printRow(const Row& row) {
   const double nearestOverConversion = t.nearest / t.conversion;
   const double ditherOverDecode = t.dither / t.ours;
   const bool judged = row.targetRatio > 0;
-  std::printf("%.2f %s | %.2f %s | ", nearestOverConversion,
-              judged ? mark(nearestOverConversion <= kMaxNearestOverConversion)
-                     : "",
-              ditherOverDecode,
-              judged ? mark(ditherOverDecode <= kMaxDitherOverDecode) : "");
+  std::printf(
+      "%.2f %s | %.2f %s | ", nearestOverConversion,
+      judged ? mark(nearestOverConversion <= kMaxNearestOverConversion) : "",
+      ditherOverDecode,
+      judged ? mark(ditherOverDecode <= kMaxDitherOverDecode) : "");
   std::printf("%s | %s |\n", memory, row.samePixels ? "yes" : "**no**");
   std::fflush(stdout);
 }

@@ -82,8 +82,8 @@ bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
 }
 
 std::uint32_t FloydSteinberg::mapQuiet(const std::uint8_t* source,
-                                      std::uint8_t* out, std::uint32_t x,
-                                      std::uint32_t end) const {
+                                       std::uint8_t* out, std::uint32_t x,
+                                       std::uint32_t end) const {
   // Sprites and flat pictures are mostly runs: eight pixels of one index
   // that is not diffused take one store.
   constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
@@ -135,9 +135,9 @@ void FloydSteinberg::row(const std::uint8_t* source, std::uint32_t delivered,
   for (std::uint32_t x = 0; x < delivered; ++x) {
     if ((carry[0] | carry[1] | carry[2]) == 0 &&
         (x < quietBefore || x >= quietFrom)) {
-      x = mapQuiet(source, out, x,
-                   x < quietBefore ? std::min(quietBefore, delivered)
-                                   : delivered);
+      x = mapQuiet(
+          source, out, x,
+          x < quietBefore ? std::min(quietBefore, delivered) : delivered);
       if (x == delivered) break;
     }
     const std::uint8_t index = source[x];
@@ -183,8 +183,9 @@ void FloydSteinberg::row(const std::uint8_t* source, std::uint32_t delivered,
   // The row above is used up: back to all 0. Each diffused pixel x wrote
   // pixels x - 1 to x + 1 of the row below: x to x + 2 with the margin.
   if (aboveEnd_ > aboveFirst_) {
-    std::memset(above_ + 3 * std::size_t{aboveFirst_}, 0,
-                3 * std::size_t{aboveEnd_ - aboveFirst_} * sizeof(std::int32_t));
+    std::memset(
+        above_ + 3 * std::size_t{aboveFirst_}, 0,
+        3 * std::size_t{aboveEnd_ - aboveFirst_} * sizeof(std::int32_t));
   }
   aboveFirst_ = aboveEnd_ = 0;
   if (firstDiffused < delivered) {

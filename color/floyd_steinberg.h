@@ -41,8 +41,8 @@ class NearestCache {
   const PaletteLab& lab() const { return lab_; }
 
  private:
-  std::uint8_t fill(std::uint32_t cell, std::uint32_t red,
-                    std::uint32_t green, std::uint32_t blue);
+  std::uint8_t fill(std::uint32_t cell, std::uint32_t red, std::uint32_t green,
+                    std::uint32_t blue);
 
   const PaletteLab& lab_;
   platform::ByteBuffer cells_;  // 64 x 64 x 64 entries; 0: not found yet

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::size_t kEntryBytes = 3 * kPaletteEntries;   // 768
+constexpr std::size_t kEntryBytes = 3 * kPaletteEntries;  // 768
 constexpr std::size_t kActWithTrailer = kEntryBytes + 4;  // 772
 // Entries 0..kLastMatchableEntry: the least a palette file must hold.
 constexpr std::size_t kLeastEntries = kLastMatchableEntry + 1;
@@ -47,7 +47,8 @@ class Lines {
   bool next(const char*& begin, const char*& end) {
     if (at_ == end_) return false;
     begin = at_;
-    const void* found = std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_));
+    const void* found =
+        std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_));
     end = found != nullptr ? static_cast<const char*>(found) : end_;
     at_ = found != nullptr ? end + 1 : end_;
     if (end != begin && end[-1] == '\r') --end;
@@ -61,8 +62,8 @@ class Lines {
     if (available < length || std::memcmp(at_, header, length) != 0) {
       return false;
     }
-    return available == length || at_[length] == '\n' ||
-           at_[length] == '\r' || at_[length] == ' ' || at_[length] == '\t';
+    return available == length || at_[length] == '\n' || at_[length] == '\r' ||
+           at_[length] == ' ' || at_[length] == '\t';
   }
 
  private:
@@ -135,8 +136,8 @@ struct TextEntries {
   PaletteFileStatus finish(PaletteColors& colors) const {
     if (count < kLeastEntries) return PaletteFileStatus::TooFewEntries;
     for (std::size_t i = 0; i < kEntryBytes; ++i) {
-      colors[i] = i < 3 * count ? static_cast<std::uint8_t>(rgb[i] / 4)
-                                : kNoColor;
+      colors[i] =
+          i < 3 * count ? static_cast<std::uint8_t>(rgb[i] / 4) : kNoColor;
     }
     return PaletteFileStatus::Ok;
   }

@@ -55,7 +55,7 @@ enum class PaletteFileStatus {
   NotSixBit,          // a 6-bit layout with a component above 63 in 1..228
   TooFewEntries,      // fewer than 229 entries: some of 1..228 are missing
   TooManyEntries,     // more than the 256 entries a palette has
-  CountMismatch,      // a JASC-PAL file whose colour lines differ from its count
+  CountMismatch,  // a JASC-PAL file whose colour lines differ from its count
 };
 
 // Reads a palette from the size bytes at bytes. Pure: no file, no memory of

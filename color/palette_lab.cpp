@@ -34,7 +34,8 @@ std::uint8_t PaletteLab::nearest(const Lab& color) const {
   std::uint8_t bestEntry = 0;
   for (;;) {
     const double upGap = up != last ? up->lab.l - color.l : best + 1.0;
-    const double downGap = down != first ? color.l - down[-1].lab.l : best + 1.0;
+    const double downGap =
+        down != first ? color.l - down[-1].lab.l : best + 1.0;
     const bool upOpen = up != last && upGap * upGap <= best;
     const bool downOpen = down != first && downGap * downGap <= best;
     if (!upOpen && !downOpen) break;

@@ -55,7 +55,8 @@ TEST(MatchModes, EveryCorpusGifThatLoadsConverts) {
   }
   int loads = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-    if (!entry.is_regular_file() || entry.path().extension() != ".gif") continue;
+    if (!entry.is_regular_file() || entry.path().extension() != ".gif")
+      continue;
     SCOPED_TRACE(entry.path().string());
     const Bytes gif = readFileBytes(entry.path().string());
     RunOutcome first;
@@ -75,7 +76,8 @@ TEST(MatchModes, EveryCorpusGifThatLoadsConverts) {
         const std::size_t count = std::size_t{frm[at + 4]} << 24 |
                                   std::size_t{frm[at + 5]} << 16 |
                                   std::size_t{frm[at + 6]} << 8 | frm[at + 7];
-        for (std::size_t i = at + 12; i < at + 12 + count && i < frm.size(); ++i) {
+        for (std::size_t i = at + 12; i < at + 12 + count && i < frm.size();
+             ++i) {
           ASSERT_LE(frm[i], 228) << i;
         }
         at += 12 + count;
@@ -88,9 +90,11 @@ TEST(MatchModes, EveryCorpusGifThatLoadsConverts) {
 
 TEST(MatchModes, WithoutTranslationEveryModeKeepsTheIndices) {
   const Bytes gif = readFileBytes(kGoldenDir + "animated_untranslated.gif");
-  const Bytes expected = readFileBytes(kGoldenDir + "animated_untranslated.frm");
+  const Bytes expected =
+      readFileBytes(kGoldenDir + "animated_untranslated.frm");
   ASSERT_FALSE(expected.empty());
-  for (MatchMode mode : {MatchMode::First, MatchMode::Nearest, MatchMode::Dither}) {
+  for (MatchMode mode :
+       {MatchMode::First, MatchMode::Nearest, MatchMode::Dither}) {
     Options options = withMode(mode);
     options.translateColors = false;
     RunOutcome outcome;
@@ -129,7 +133,8 @@ Bytes photoLikeGif() {
   image.height = 30;
   for (int y = 0; y < 30; ++y) {
     for (int x = 0; x < 40; ++x) {
-      image.pixels.push_back(static_cast<std::uint8_t>((x / 3 + y / 5 + random() % 3) % 64));
+      image.pixels.push_back(
+          static_cast<std::uint8_t>((x / 3 + y / 5 + random() % 3) % 64));
     }
   }
   gifenc::GifBuilder gif;
@@ -149,33 +154,43 @@ TEST(PaletteOption, MatchingFollowsTheNamedPaletteInEveryMode) {
   for (int j = 1; j <= 228; ++j) {
     for (int k = 0; k < 3; ++k) {
       sixBit[3 * j + k] = builtIn[3 * reverse[j] + k];
-      jasc += std::to_string(builtIn[3 * reverse[j] + k] * 4) + (k < 2 ? " " : "\n");
+      jasc += std::to_string(builtIn[3 * reverse[j] + k] * 4) +
+              (k < 2 ? " " : "\n");
     }
   }
   TempDir dir;
   dir.write("reversed.pal", jasc);
   dir.write("reversed.raw", sixBit);
-  dir.write("walk.gif", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) + "/examples/walk.gif"));
+  dir.write("walk.gif", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) +
+                                      "/examples/walk.gif"));
   dir.write("photo.gif", photoLikeGif());
 
   const struct {
     const char* gif;
     Args options;
   } runs[] = {{"walk", {"-d=0"}},  // drawn with the palette: exact entries
-              {"walk", {"-m=nearest"}}, {"walk", {"-m=dither"}},
-              {"photo", {"-m=nearest"}}, {"photo", {"-m=dither"}}};
+              {"walk", {"-m=nearest"}},
+              {"walk", {"-m=dither"}},
+              {"photo", {"-m=nearest"}},
+              {"photo", {"-m=dither"}},
+              // Six GIFs of one sprite share the palette.
+              {"photo",
+               {"-m=dither", "-1=photo.gif", "-2=photo.gif", "-3=photo.gif",
+                "-4=photo.gif", "-5=photo.gif"}}};
   for (const auto& run : runs) {
     Args args = run.options;
     args.push_back(std::string(run.gif) + ".gif");
     SCOPED_TRACE(args.front() + " " + args.back());
-    ASSERT_EQ(withoutAuthorship(runGif2frm(args, dir.path()).output), kConverted);
+    ASSERT_EQ(withoutAuthorship(runGif2frm(args, dir.path()).output),
+              kConverted);
     const Bytes plain = dir.read(std::string(run.gif) + ".frm");
     for (const char* palette : {"-p=reversed.pal", "-p=reversed.raw"}) {
       Args withPalette = args;
       withPalette.insert(withPalette.begin(), palette);
       ASSERT_EQ(withoutAuthorship(runGif2frm(withPalette, dir.path()).output),
                 kConverted);
-      EXPECT_EQ(dir.read(std::string(run.gif) + ".frm"), remapPixels(plain, reverse))
+      EXPECT_EQ(dir.read(std::string(run.gif) + ".frm"),
+                remapPixels(plain, reverse))
           << palette;
     }
   }
@@ -184,10 +199,11 @@ TEST(PaletteOption, MatchingFollowsTheNamedPaletteInEveryMode) {
 TEST(PaletteOption, TheBuiltInPaletteFromAFileChangesNothing) {
   TempDir dir;
   dir.write("copy.pal", committedResource("palette.pal"));
-  for (const char* name : {"single", "animated", "animated_untranslated",
-                           "early_end", "example76", "interlaced", "no_table",
-                           "shifted", "stale_local"}) {
-    dir.write(std::string(name) + ".gif", readFileBytes(kGoldenDir + name + ".gif"));
+  for (const char* name :
+       {"single", "animated", "animated_untranslated", "early_end", "example76",
+        "interlaced", "no_table", "shifted", "stale_local"}) {
+    dir.write(std::string(name) + ".gif",
+              readFileBytes(kGoldenDir + name + ".gif"));
     for (const char* mode : {"-m=first", "-m=nearest", "-m=dither"}) {
       SCOPED_TRACE(std::string(name) + " " + mode);
       const Args args = {mode, std::string(name) + ".gif"};
@@ -202,7 +218,8 @@ TEST(PaletteOption, TheBuiltInPaletteFromAFileChangesNothing) {
 
 TEST(PaletteOption, AnUnreadablePaletteStopsTheRunBeforeAnythingIsWritten) {
   TempDir dir;
-  dir.write("walk.gif", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) + "/examples/walk.gif"));
+  dir.write("walk.gif", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) +
+                                      "/examples/walk.gif"));
   dir.write("walk.frm", std::string("an older sprite"));
   dir.write("short.pal", Bytes(700, 1));
   dir.write("bad.gpl", std::string("GIMP Palette\n1 2\n"));
@@ -226,13 +243,15 @@ TEST(PaletteOption, AnUnreadablePaletteStopsTheRunBeforeAnythingIsWritten) {
     SCOPED_TRACE(c.message);
     const ProgramResult run = runGif2frm(c.args, dir.path());
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(withoutAuthorship(run.output),
-              std::string(kBannerFirstLine) + "\nCan't read palette file " +
-                  c.message + "\n");
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"bad.gpl", "folder.pal", "short.pal",
-                                                    "walk.frm", "walk.gif"}));
+    EXPECT_EQ(withoutAuthorship(run.output), std::string(kBannerFirstLine) +
+                                                 "\nCan't read palette file " +
+                                                 c.message + "\n");
+    EXPECT_EQ(dir.list(),
+              (std::vector<std::string>{"bad.gpl", "folder.pal", "short.pal",
+                                        "walk.frm", "walk.gif"}));
     const Bytes untouched = dir.read("walk.frm");
-    EXPECT_EQ(std::string(untouched.begin(), untouched.end()), "an older sprite");
+    EXPECT_EQ(std::string(untouched.begin(), untouched.end()),
+              "an older sprite");
   }
 }
 

@@ -25,15 +25,15 @@ class FloydSteinbergTest : public ::testing::Test {
                                    const std::vector<std::uint8_t>& table,
                                    int transparentIndex = -1,
                                    std::vector<std::uint32_t> delivered = {}) {
-    const std::uint32_t height = static_cast<std::uint32_t>(indices.size() / width);
+    const std::uint32_t height =
+        static_cast<std::uint32_t>(indices.size() / width);
     if (delivered.empty()) delivered.assign(height, width);
     ColorMap map;
     map.fill(77);
     FloydSteinberg diffusion(cache_);
-    EXPECT_TRUE(diffusion.start(width, table.data(),
-                                static_cast<std::uint32_t>(table.size() / 3), map,
-                                transparentIndex >= 0,
-                                static_cast<std::uint8_t>(transparentIndex)));
+    EXPECT_TRUE(diffusion.start(
+        width, table.data(), static_cast<std::uint32_t>(table.size() / 3), map,
+        transparentIndex >= 0, static_cast<std::uint8_t>(transparentIndex)));
     std::vector<std::uint8_t> out(indices.size(), 0xEE);
     for (std::uint32_t y = 0; y < height; ++y) {
       diffusion.row(indices.data() + std::size_t{y} * width, delivered[y],
@@ -70,7 +70,8 @@ TEST_F(FloydSteinbergTest, FlatPaletteColoursStayTheirEntry) {
   }
 }
 
-TEST_F(FloydSteinbergTest, PaletteColoursNextToDitheredOnesStayExactWhereNoErrorReaches) {
+TEST_F(FloydSteinbergTest,
+       PaletteColoursNextToDitheredOnesStayExactWhereNoErrorReaches) {
   // Left half a colour between entries, right half entry 133 exactly, with
   // a transparent column between them: the right half takes no error.
   constexpr std::uint32_t kWidth = 21;
@@ -143,7 +144,8 @@ TEST_F(FloydSteinbergTest, UndecodedPixelsAreZeroAndPassNoError) {
   // never wrote hold anything, here index 1.
   const std::vector<std::uint32_t> delivered = {12, 12, 5, 0, 12, 0};
   for (std::uint32_t y = 0; y < 6; ++y) {
-    for (std::uint32_t x = delivered[y]; x < kWidth; ++x) indices[y * kWidth + x] = 1;
+    for (std::uint32_t x = delivered[y]; x < kWidth; ++x)
+      indices[y * kWidth + x] = 1;
   }
   std::vector<std::uint8_t> out = dither(indices, kWidth, table, -1, delivered);
   for (std::uint32_t y = 0; y < 6; ++y) {
@@ -173,8 +175,8 @@ TEST_F(FloydSteinbergTest, IndicesBeyondTheTableTakeTheirMapValue) {
   const std::vector<std::uint8_t> table = {10, 20, 30, 200, 100, 50};
   const std::vector<std::uint8_t> out =
       dither({0, 1, 2, 255, 1, 0, 9, 9}, 4, table, 1);
-  EXPECT_EQ(out[1], 0);    // transparent
-  EXPECT_EQ(out[2], 77);   // beyond the table: the map's value
+  EXPECT_EQ(out[1], 0);   // transparent
+  EXPECT_EQ(out[2], 77);  // beyond the table: the map's value
   EXPECT_EQ(out[3], 77);
   EXPECT_EQ(out[6], 77);
   EXPECT_EQ(out[4], 0);
@@ -185,8 +187,8 @@ TEST_F(FloydSteinbergTest, IndicesBeyondTheTableTakeTheirMapValue) {
 TEST_F(FloydSteinbergTest, FlatAreasKeepTheirColourOnAverage) {
   // Colours between neighbouring palette entries: greys between the grey
   // ramp's steps, and mixes of an entry with the entry nearest to it.
-  std::vector<std::vector<int>> colors = {{128, 128, 128}, {100, 100, 100},
-                                          {250, 250, 250}, {20, 20, 20}};
+  std::vector<std::vector<int>> colors = {
+      {128, 128, 128}, {100, 100, 100}, {250, 250, 250}, {20, 20, 20}};
   std::mt19937 random(11);
   for (int n = 0; n < 40; ++n) {
     const int j = 1 + static_cast<int>(random() % 228);
@@ -196,8 +198,9 @@ TEST_F(FloydSteinbergTest, FlatAreasKeepTheirColourOnAverage) {
     for (int other = 1; other <= 228; ++other) {
       const std::vector<std::uint8_t> b = widened(palette_, other);
       const std::vector<std::uint8_t> best = widened(palette_, k);
-      if (other != j && squaredDeltaE(aLab, labFromSrgb(b[0], b[1], b[2])) <
-                            squaredDeltaE(aLab, labFromSrgb(best[0], best[1], best[2]))) {
+      if (other != j &&
+          squaredDeltaE(aLab, labFromSrgb(b[0], b[1], b[2])) <
+              squaredDeltaE(aLab, labFromSrgb(best[0], best[1], best[2]))) {
         k = other;
       }
     }
@@ -211,9 +214,10 @@ TEST_F(FloydSteinbergTest, FlatAreasKeepTheirColourOnAverage) {
   }
   constexpr std::uint32_t kSide = 64;
   for (const std::vector<int>& color : colors) {
-    SCOPED_TRACE(::testing::Message() << color[0] << "," << color[1] << "," << color[2]);
-    const std::vector<std::uint8_t> table = {std::uint8_t(color[0]), std::uint8_t(color[1]),
-                                             std::uint8_t(color[2])};
+    SCOPED_TRACE(::testing::Message()
+                 << color[0] << "," << color[1] << "," << color[2]);
+    const std::vector<std::uint8_t> table = {
+        std::uint8_t(color[0]), std::uint8_t(color[1]), std::uint8_t(color[2])};
     const std::vector<std::uint8_t> out =
         dither(std::vector<std::uint8_t>(kSide * kSide, 0), kSide, table);
     double sum[3] = {0, 0, 0};
@@ -223,9 +227,10 @@ TEST_F(FloydSteinbergTest, FlatAreasKeepTheirColourOnAverage) {
     }
     const double count = kSide * kSide;
     const Lab source = labFromSrgb(table[0], table[1], table[2]);
-    const Lab mean = labFromSrgb(static_cast<std::uint8_t>(std::lround(sum[0] / count)),
-                                 static_cast<std::uint8_t>(std::lround(sum[1] / count)),
-                                 static_cast<std::uint8_t>(std::lround(sum[2] / count)));
+    const Lab mean =
+        labFromSrgb(static_cast<std::uint8_t>(std::lround(sum[0] / count)),
+                    static_cast<std::uint8_t>(std::lround(sum[1] / count)),
+                    static_cast<std::uint8_t>(std::lround(sum[2] / count)));
     EXPECT_LE(std::sqrt(squaredDeltaE(source, mean)), 4.0);
   }
 }

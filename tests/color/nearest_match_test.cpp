@@ -64,7 +64,8 @@ int referenceNearest(const std::uint8_t* palette, int r, int g, int b) {
 
 // Checks map against the reference for a table of colours. Where two entries
 // are equally near up to rounding, either is right.
-void expectNearest(const std::uint8_t* palette, const std::vector<std::uint8_t>& table,
+void expectNearest(const std::uint8_t* palette,
+                   const std::vector<std::uint8_t>& table,
                    const ColorMap& map) {
   for (std::size_t i = 0; i < table.size() / 3; ++i) {
     const int r = table[3 * i], g = table[3 * i + 1], b = table[3 * i + 2];
@@ -80,7 +81,8 @@ void expectNearest(const std::uint8_t* palette, const std::vector<std::uint8_t>&
   }
 }
 
-MatchSettings nearestSettings(const std::uint8_t* palette, const PaletteLab& lab) {
+MatchSettings nearestSettings(const std::uint8_t* palette,
+                              const PaletteLab& lab) {
   MatchSettings settings;
   settings.match = ColorMatch::Nearest;
   settings.palette = palette;
@@ -120,26 +122,34 @@ TEST(NearestMatch, RandomColourTablesAgainstTheReference) {
   std::mt19937 random(20240611);
   for (int round = 0; round < 24; ++round) {
     std::vector<std::uint8_t> table(3 * 256);
-    for (std::uint8_t& c : table) c = static_cast<std::uint8_t>(random() & 0xFF);
+    for (std::uint8_t& c : table)
+      c = static_cast<std::uint8_t>(random() & 0xFF);
     ColorMap map{};
-    ASSERT_TRUE(buildColorMap(map, table.data(), 256, nearestSettings(palette, lab)));
+    ASSERT_TRUE(
+        buildColorMap(map, table.data(), 256, nearestSettings(palette, lab)));
     expectNearest(palette, table, map);
   }
   // Greys, the corners of the cube, and every entry's own colour, also at
   // the 8-bit values the swatch files hold (the 6-bit value times 4).
   std::vector<std::uint8_t> table;
-  for (int v = 0; v < 256; v += 5) table.insert(table.end(), {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+  for (int v = 0; v < 256; v += 5)
+    table.insert(table.end(),
+                 {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
   for (int corner = 0; corner < 8; ++corner) {
-    for (int k = 0; k < 3; ++k) table.push_back((corner >> k & 1) != 0 ? 255 : 0);
+    for (int k = 0; k < 3; ++k)
+      table.push_back((corner >> k & 1) != 0 ? 255 : 0);
   }
   ASSERT_LE(table.size(), 768u);
   ColorMap map{};
-  ASSERT_TRUE(buildColorMap(map, table.data(), static_cast<std::uint32_t>(table.size() / 3),
+  ASSERT_TRUE(buildColorMap(map, table.data(),
+                            static_cast<std::uint32_t>(table.size() / 3),
                             nearestSettings(palette, lab)));
   expectNearest(palette, table, map);
   for (int j = 1; j <= 228; ++j) {
     const std::uint8_t* c = palette + 3 * j;
-    EXPECT_EQ(lab.nearest(widenSixBit(c[0]), widenSixBit(c[1]), widenSixBit(c[2])), j);
+    EXPECT_EQ(
+        lab.nearest(widenSixBit(c[0]), widenSixBit(c[1]), widenSixBit(c[2])),
+        j);
     EXPECT_EQ(lab.nearest(static_cast<std::uint8_t>(c[0] * 4),
                           static_cast<std::uint8_t>(c[1] * 4),
                           static_cast<std::uint8_t>(c[2] * 4)),
@@ -153,7 +163,8 @@ TEST(NearestMatch, OtherPalettesAndTiesToTheLowerIndex) {
   std::mt19937 random(7);
   std::vector<std::uint8_t> palette(768, 255);
   for (int j = 1; j <= 228; ++j) {
-    for (int k = 0; k < 3; ++k) palette[3 * j + k] = static_cast<std::uint8_t>(random() % 64);
+    for (int k = 0; k < 3; ++k)
+      palette[3 * j + k] = static_cast<std::uint8_t>(random() % 64);
   }
   for (int k = 0; k < 3; ++k) {
     palette[3 * 200 + k] = palette[3 * 40 + k];
@@ -177,8 +188,8 @@ TEST(NearestMatch, OtherPalettesAndTiesToTheLowerIndex) {
 TEST(NearestMatch, BuildColorMapWritesWhatEachRuleWrites) {
   const std::uint8_t* palette = loadPalette();
   const PaletteLab lab(palette);
-  const std::vector<std::uint8_t> table = {0, 255, 0, 255, 255, 255, 1, 2, 3,
-                                           200, 10, 10};
+  const std::vector<std::uint8_t> table = {0, 255, 0, 255, 255, 255,
+                                           1, 2,   3, 200, 10,  10};
   MatchSettings settings = nearestSettings(palette, lab);
   settings.delta = -1;  // not used by the nearest rule: it never fails
   ColorMap map;

@@ -15,7 +15,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes textBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes textBytes(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
 
 PaletteFileStatus parse(const Bytes& bytes, PaletteColors& colors) {
   return parsePaletteFile(bytes.data(), bytes.size(), colors);
@@ -92,7 +94,8 @@ TEST(PaletteFile, SixBitAndEightBitRawTablesAreToldApartByTheirValues) {
   // The same colours at 8 bits (c * 4 + 3: the low bits are dropped).
   Bytes act(768);
   for (std::size_t i = 0; i < 768; ++i) {
-    act[i] = static_cast<std::uint8_t>(sixBit[i] > 63 ? 255 : sixBit[i] * 4 + 3);
+    act[i] =
+        static_cast<std::uint8_t>(sixBit[i] > 63 ? 255 : sixBit[i] * 4 + 3);
   }
   ASSERT_EQ(parse(act, colors), PaletteFileStatus::Ok);
   expectMatchableEntriesAre(colors, sixBit);
@@ -110,7 +113,8 @@ TEST(PaletteFile, TextPalettesInTheirUsualVariations) {
       // GIMP with CRLF line ends, a byte-order mark, blank lines, comments,
       // tabs, colour names with spaces, and fewer than 256 entries.
       "\xEF\xBB\xBFGIMP Palette\r\nName: test\r\nColumns: 16\r\n\r\n"
-      "# a comment\r\n" + colorLines(1, "\tnone\r\n") + "\r\n" +
+      "# a comment\r\n" +
+          colorLines(1, "\tnone\r\n") + "\r\n" +
           [] {
             std::string lines;
             for (int i = 1; i < 229; ++i) {
@@ -160,8 +164,7 @@ TEST(PaletteFile, EveryMalformedFileIsRefusedWithItsReason) {
       {"empty file", {}, PaletteFileStatus::UnknownFormat},
       {"767 bytes: no layout has that size", Bytes(767, 1),
        PaletteFileStatus::UnknownFormat},
-      {"text without a known header",
-       textBytes("Palette\n" + colorLines(229)),
+      {"text without a known header", textBytes("Palette\n" + colorLines(229)),
        PaletteFileStatus::UnknownFormat},
       {"one byte beyond the size limit", tooLarge, PaletteFileStatus::TooLarge},
       {"built-in layout with an entry above 63", notSixBit,
@@ -174,29 +177,36 @@ TEST(PaletteFile, EveryMalformedFileIsRefusedWithItsReason) {
        PaletteFileStatus::TooManyEntries},
       {"GIMP header only", textBytes("GIMP Palette\n"),
        PaletteFileStatus::TooFewEntries},
-      {"GIMP with entries 0..227", textBytes("GIMP Palette\n" + colorLines(228)),
+      {"GIMP with entries 0..227",
+       textBytes("GIMP Palette\n" + colorLines(228)),
        PaletteFileStatus::TooFewEntries},
       {"GIMP with 257 entries", textBytes("GIMP Palette\n" + colorLines(257)),
        PaletteFileStatus::TooManyEntries},
       {"GIMP line of two numbers",
-       textBytes("GIMP Palette\n" + colorLines(100) + "12 34\n" + colorLines(200)),
+       textBytes("GIMP Palette\n" + colorLines(100) + "12 34\n" +
+                 colorLines(200)),
        PaletteFileStatus::MalformedText},
       {"GIMP component 256",
-       textBytes("GIMP Palette\n" + colorLines(100) + "12 34 256\n" + colorLines(200)),
-       PaletteFileStatus::ComponentTooLarge},
-      {"GIMP component of many digits",
-       textBytes("GIMP Palette\n" + colorLines(100) + "1 2 99999999999999999999\n" +
+       textBytes("GIMP Palette\n" + colorLines(100) + "12 34 256\n" +
                  colorLines(200)),
        PaletteFileStatus::ComponentTooLarge},
+      {"GIMP component of many digits",
+       textBytes("GIMP Palette\n" + colorLines(100) +
+                 "1 2 99999999999999999999\n" + colorLines(200)),
+       PaletteFileStatus::ComponentTooLarge},
       {"GIMP negative component",
-       textBytes("GIMP Palette\n" + colorLines(100) + "1 -2 3\n" + colorLines(200)),
+       textBytes("GIMP Palette\n" + colorLines(100) + "1 -2 3\n" +
+                 colorLines(200)),
        PaletteFileStatus::MalformedText},
       {"GIMP number run into a name",
-       textBytes("GIMP Palette\n" + colorLines(100) + "1 2 3red\n" + colorLines(200)),
+       textBytes("GIMP Palette\n" + colorLines(100) + "1 2 3red\n" +
+                 colorLines(200)),
        PaletteFileStatus::MalformedText},
-      {"GIMP header run into other text", textBytes("GIMP Palettes\n" + colorLines(229)),
+      {"GIMP header run into other text",
+       textBytes("GIMP Palettes\n" + colorLines(229)),
        PaletteFileStatus::UnknownFormat},
-      {"JASC without version", textBytes("JASC-PAL\n"), PaletteFileStatus::MalformedText},
+      {"JASC without version", textBytes("JASC-PAL\n"),
+       PaletteFileStatus::MalformedText},
       {"JASC version 0200",
        textBytes("JASC-PAL\n0200\n229\n" + colorLines(229)),
        PaletteFileStatus::MalformedText},
@@ -205,8 +215,10 @@ TEST(PaletteFile, EveryMalformedFileIsRefusedWithItsReason) {
       {"JASC count not a number",
        textBytes("JASC-PAL\n0100\nmany\n" + colorLines(229)),
        PaletteFileStatus::MalformedText},
-      {"JASC count 228", textBytes(jasc(228, 228)), PaletteFileStatus::TooFewEntries},
-      {"JASC count 300", textBytes(jasc(300, 300)), PaletteFileStatus::TooManyEntries},
+      {"JASC count 228", textBytes(jasc(228, 228)),
+       PaletteFileStatus::TooFewEntries},
+      {"JASC count 300", textBytes(jasc(300, 300)),
+       PaletteFileStatus::TooManyEntries},
       {"JASC one colour short of its count", textBytes(jasc(240, 239)),
        PaletteFileStatus::CountMismatch},
       {"JASC one colour beyond its count", textBytes(jasc(240, 241)),
