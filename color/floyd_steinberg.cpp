@@ -84,22 +84,29 @@ bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
 std::uint32_t FloydSteinberg::mapQuiet(const std::uint8_t* source,
                                        std::uint8_t* out, std::uint32_t x,
                                        std::uint32_t end) const {
-  // Sprites and flat pictures are mostly runs: eight pixels of one index
-  // that is not diffused take one store.
+  // Sprites and flat pictures are mostly runs of one index that is not
+  // diffused: those are filled, not mapped pixel by pixel.
   constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
   while (x + 8 <= end) {
     std::uint64_t word;
     std::memcpy(&word, source + x, 8);
     const std::uint64_t first = word & 0xFF;
     if (word == first * kEveryByte && kind_[first] != kDiffused) {
-      const std::uint64_t mapped = fixed_[first] * kEveryByte;
-      std::memcpy(out + x, &mapped, 8);
-    } else {
-      for (std::uint32_t j = x; j < x + 8; ++j) {
-        const std::uint8_t index = source[j];
-        if (kind_[index] == kDiffused) return j;
-        out[j] = fixed_[index];
+      // The whole run, found a word at a time, then filled at once (its
+      // pixels are all read before any is written).
+      std::uint32_t runEnd = x + 8;
+      for (std::uint64_t next; runEnd + 8 <= end; runEnd += 8) {
+        std::memcpy(&next, source + runEnd, 8);
+        if (next != word) break;
       }
+      std::memset(out + x, fixed_[first], runEnd - x);
+      x = runEnd;
+      continue;
+    }
+    for (std::uint32_t j = x; j < x + 8; ++j) {
+      const std::uint8_t index = source[j];
+      if (kind_[index] == kDiffused) return j;
+      out[j] = fixed_[index];
     }
     x += 8;
   }
