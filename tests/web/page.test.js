@@ -121,14 +121,31 @@ async function messagesAfterConverting(page) {
   }));
 }
 
-async function resetMessages(page) {
-  await page.$eval('#messages', (element) => element.removeAttribute('data-status'));
+// The page as a person finds it: each test of the page starts from a new
+// load, whatever the test before it left in the form.
+async function freshPage() {
+  const {page} = session;
+  await page.reload();
+  await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
+  return page;
+}
+
+// Waits for the browser to finish saving a download and returns its bytes.
+function savedDownload(client, folder) {
+  return new Promise((resolve, reject) => {
+    client.on('Browser.downloadProgress', (event) => {
+      if (event.state === 'completed') {
+        resolve(fs.readFileSync(path.join(folder, event.guid)));
+      } else if (event.state === 'canceled') {
+        reject(new Error('the download was canceled'));
+      }
+    });
+  });
 }
 
 test('the page: pick a GIF, set options, read the messages, download the FRM',
      async () => {
-  const {page} = session;
-  await resetMessages(page);
+  const page = await freshPage();
   const picker = await page.$('#gif-files');
   await picker.uploadFile(walkGif);
   await page.click('#no-translation');
@@ -148,35 +165,32 @@ test('the page: pick a GIF, set options, read the messages, download the FRM',
 
   // The download link gives the file itself, as the browser saves it.
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
+  const client = await session.browser.target().createCDPSession();
   try {
-    const client = await page.createCDPSession();
-    await client.send('Browser.setDownloadBehavior',
-                      {behavior: 'allow', downloadPath: downloads});
+    // Saved under the download's id, to be found whatever the name.
+    await client.send('Browser.setDownloadBehavior', {
+      behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true,
+    });
     const links = await page.$$eval('#downloads a', (as) => as.map((a) => a.download));
     assert.deepEqual(links, ['walk.frm']);
+    const saved = savedDownload(client, downloads);
     await page.click('#downloads a');
-    const saved = path.join(downloads, 'walk.frm');
-    for (let i = 0; i < 100 && !fs.existsSync(saved); i++) {
-      await new Promise((resolve) => setTimeout(resolve, 50));
-    }
-    assert.deepEqual(fs.readFileSync(saved), native.outputs['walk.frm']);
+    assert.deepEqual(await saved, native.outputs['walk.frm']);
   } finally {
+    await client.detach();
     fs.rmSync(downloads, {recursive: true, force: true});
   }
-  await page.click('#no-translation');
 });
 
 test('the page refuses a file that is not a GIF with the program\'s message',
      async () => {
-  const {page} = session;
+  const page = await freshPage();
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-bad-'));
   try {
     // Text, not a GIF: no signature, no screen descriptor.
     const bad = path.join(folder, 'notes.gif');
     fs.writeFileSync(bad, 'These are notes, not a picture.\n');
-    await resetMessages(page);
     await (await page.$('#gif-files')).uploadFile(bad);
-    await page.$eval('#x-shift', (input) => { input.value = '0'; });
     await page.click('#convert');
     const shown = await messagesAfterConverting(page);
     const native = convertNatively({'notes.gif': fs.readFileSync(bad)}, ['notes.gif']);
@@ -191,7 +205,7 @@ test('the page refuses a file that is not a GIF with the program\'s message',
 
 test('the page: help texts are the program\'s, six GIFs become six directions',
      async () => {
-  const {page} = session;
+  const page = await freshPage();
   assert.equal(await page.$eval('[data-help-for="-d="]', (e) => e.textContent),
                'Set color delta to Value (default 4)');
   assert.equal(await page.$eval('[data-help-for="-n"]', (e) => e.textContent),
@@ -214,7 +228,7 @@ test('the page: help texts are the program\'s, six GIFs become six directions',
 });
 
 test('the page works from the keyboard alone', async () => {
-  const {page} = session;
+  const page = await freshPage();
   await (await page.$('#gif-files')).uploadFile(walkGif);
   // Tab from the top reaches every control, in the order of the form.
   await page.evaluate(() => document.activeElement.blur());
@@ -235,7 +249,6 @@ test('the page works from the keyboard alone', async () => {
           .map((c) => c.id));
   assert.deepEqual(unnamed, []);
 
-  await resetMessages(page);
   await page.keyboard.press('Enter');
   const shown = await messagesAfterConverting(page);
   assert.equal(shown.status, '0');
