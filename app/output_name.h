@@ -13,4 +13,25 @@ std::string outputFileName(const std::string& inputPath,
 // The same with the process's own code page.
 std::string outputFileName(const std::string& inputPath);
 
+// Where an output goes: the file it creates or replaces, and the directory
+// that file is in, where its temporary file must be made so that the final
+// rename never crosses file systems.
+struct OutputTarget {
+  std::string path;
+  std::string directory;
+};
+
+// Without an output path (null): fileName in the current directory. With
+// one (-o=PATH): PATH/fileName when PATH names an existing directory, else
+// PATH itself, in the directory its own name gives. isDirectory and
+// isLeadByte stand for the file system and the code page.
+OutputTarget outputTarget(const std::string& fileName,
+                          const std::string* outputPath,
+                          bool (*isDirectory)(const char*),
+                          bool (*isLeadByte)(unsigned char));
+
+// The same with the real file system and the process's code page.
+OutputTarget outputTarget(const std::string& fileName,
+                          const std::string* outputPath);
+
 #endif  // GIF2FRM_APP_OUTPUT_NAME_H_

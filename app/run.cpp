@@ -14,16 +14,16 @@
 
 namespace {
 
-// Writes the image to a temporary file and puts it in place of outputName
-// only when every byte of it is on disk.
-RunOutcome writeFrm(const FrmImage& image, const std::string& outputName) {
+// Writes the image to a temporary file beside the target and puts it in place
+// of the target only when every byte of it is on disk.
+RunOutcome writeFrm(const FrmImage& image, const OutputTarget& target) {
   platform::OutputFile output;
-  if (!output.create()) return RunOutcome::CantCreateOutput;
+  if (!output.create(target.directory)) return RunOutcome::CantCreateOutput;
   if (image.write(output) != 0) {
     output.discard();
     return RunOutcome::CantWriteOutput;
   }
-  switch (output.commit(outputName)) {
+  switch (output.commit(target.path)) {
     case platform::OutputFile::CommitResult::Ok:
       return RunOutcome::Converted;
     case platform::OutputFile::CommitResult::CreateFailed:
@@ -54,7 +54,10 @@ RunOutcome convertFile(const char* inputPath, const Options& options) {
   }
   RunOutcome built = assembleFrm(gif, options, image);
   if (built != RunOutcome::Converted) return built;
-  return writeFrm(image, outputFileName(inputPath));
+  return writeFrm(image,
+                  outputTarget(outputFileName(inputPath),
+                               options.hasOutputPath ? &options.outputPath
+                                                     : nullptr));
 }
 
 RunOutcome optionOutcome(OptionError error) {

@@ -1,7 +1,8 @@
 // The output FRM file, written so that a run either replaces the target
 // completely or leaves it as it was: the bytes go to a temporary file of a
-// short name of its own in the same directory, which is flushed to disk and
-// then renamed over the target. A failed or interrupted run removes the
+// short name of its own in the target's own directory (so that the rename
+// stays within one file system), which is flushed to disk and then renamed
+// over the target. A failed or interrupted run removes the
 // temporary file.
 #ifndef GIF2FRM_PLATFORM_OUTPUT_FILE_H_
 #define GIF2FRM_PLATFORM_OUTPUT_FILE_H_
@@ -22,9 +23,10 @@ class OutputFile : public ByteSink {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates the temporary file in the current directory. False when that is
-  // not possible.
-  bool create();
+  // Creates the temporary file in directory, the one the target will be in
+  // ("." or empty: the current directory). False when that is not possible,
+  // for instance when the directory does not exist.
+  bool create(const std::string& directory = ".");
 
   bool write(const void* bytes, std::size_t size) override;
 

@@ -1,11 +1,13 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/io_faults.h"
 #include "platform/output_file.h"
@@ -15,7 +17,7 @@ namespace {
 
 // The temporary file's name, kept where a signal handler can reach it
 // without allocating: Ctrl-C during a long write must not leave it behind.
-char pendingTemporary[32] = "";
+char pendingTemporary[PATH_MAX] = "";
 bool handlersInstalled = false;
 
 void removePendingAndDie(int signalNumber) {
@@ -51,10 +53,16 @@ bool flushToDisk(int fd) {
 
 }  // namespace
 
-bool OutputFile::create() {
+bool OutputFile::create(const std::string& directory) {
   discard();
   installHandlers();
-  char name[sizeof pendingTemporary] = ".gif2frm-XXXXXX";
+  constexpr char kPattern[] = ".gif2frm-XXXXXX";
+  std::string path = directory.empty() ? std::string(".") : directory;
+  if (path.back() != '/') path += '/';
+  path += kPattern;
+  char name[sizeof pendingTemporary];
+  if (path.size() >= sizeof name) return false;
+  std::memcpy(name, path.c_str(), path.size() + 1);
   int fd = ::mkstemp(name);
   if (fd < 0) return false;
   std::memcpy(pendingTemporary, name, sizeof name);

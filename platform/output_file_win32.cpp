@@ -1,5 +1,5 @@
 // The output FRM file through the Win32 file API: a temporary file made by
-// GetTempFileNameA in the current directory, opened with CreateFileA (write
+// GetTempFileNameA in the target's directory, opened with CreateFileA (write
 // access, shared for reading, create always, normal attributes), written
 // with WriteFile, flushed and closed, then moved over the target with
 // MoveFileExA. A failed run, or one ended by Ctrl-C or by closing the
@@ -50,13 +50,14 @@ void installHandler() {
 
 }  // namespace
 
-bool OutputFile::create() {
+bool OutputFile::create(const std::string& directory) {
   discard();
   installHandler();
   // "g2f" and four hex digits: short enough for any file system, and made
   // unique by GetTempFileNameA, which creates the empty file.
   char name[MAX_PATH];
-  if (::GetTempFileNameA(".", "g2f", 0, name) == 0) return false;
+  const char* folder = directory.empty() ? "." : directory.c_str();
+  if (::GetTempFileNameA(folder, "g2f", 0, name) == 0) return false;
   std::memcpy(pendingTemporary, name, sizeof name);
   temporaryPending = true;
   HANDLE handle = ::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr,

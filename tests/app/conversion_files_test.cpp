@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -256,6 +257,48 @@ TEST(ConversionFilesTest, OutputGoesToTheCurrentDirectory) {
   EXPECT_TRUE(work.exists("in/walk.dir/walk.old.gif"));
   EXPECT_FALSE(work.exists("in/walk.dir/walk.old.frm"));
   EXPECT_FALSE(work.exists("in/walk.dir/plain.frm"));
+}
+
+TEST(ConversionFilesTest, OutputPathOption) {
+  TempDir dir;
+  dir.write("walk.gif", goodGif());
+  ASSERT_TRUE(std::filesystem::create_directory(dir.file("out")));
+  const Bytes expected = [&] {
+    TempDir plain;
+    plain.write("walk.gif", goodGif());
+    runGif2frm({"walk.gif"}, plain.path());
+    return plain.read("walk.frm");
+  }();
+
+  // An existing directory receives the input's name; a file name is used
+  // as it is, in whatever directory it names.
+  for (const std::string& option : {std::string("-o=out"), std::string("-o=out/")}) {
+    ProgramResult run = runGif2frm({option, "walk.gif"}, dir.path());
+    EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted)) << option;
+  }
+  ProgramResult named = runGif2frm({"-o=out/run.frm", "walk.gif"}, dir.path());
+  EXPECT_EQ(withoutAuthorship(named.output), expectOutput(kConverted));
+  EXPECT_EQ(dir.read("out/walk.frm"), expected);
+  EXPECT_EQ(dir.read("out/run.frm"), expected);
+  EXPECT_EQ(dir.list(), (Names{"out", "walk.gif"}));
+
+  // A directory that does not exist, and a failed conversion aimed at an
+  // existing file: nothing is created, the file keeps its bytes.
+  dir.write("out/old.frm", std::string("old"));
+  for (const Names& args :
+       {Names{"-o=missing/", "walk.gif"}, Names{"-o=missing/run.frm", "walk.gif"},
+        Names{"-o=out/old.frm", "-d=-1", "walk.gif"}}) {
+    ProgramResult run = runGif2frm(args, dir.path());
+    EXPECT_EQ(run.exitStatus, 1) << args[0];
+  }
+  EXPECT_EQ(dir.list(), (Names{"out", "walk.gif"}));
+  EXPECT_EQ(dir.read("out/old.frm"), Bytes({'o', 'l', 'd'}));
+  Names inOut;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("out"))) {
+    inOut.push_back(entry.path().filename().string());
+  }
+  std::sort(inOut.begin(), inOut.end());
+  EXPECT_EQ(inOut, (Names{"old.frm", "run.frm", "walk.frm"}));
 }
 
 TEST(ConversionFilesTest, LongestNames) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 bool noLeadBytes(unsigned char) { return false; }
@@ -52,6 +55,51 @@ TEST(OutputFileName, TrailBytesOfDoubleByteCharactersAreNoSeparators) {
   const std::string dotted = "\x81\x2E";
   EXPECT_EQ(outputFileName("a" + dotted + "b", shiftJisLeadByte),
             "a" + dotted + "b.frm");
+}
+
+// A file system of two directories, "out" and "表" (bytes 95 5C in Shift JIS).
+bool fakeDirectory(const char* path) {
+  const std::string name(path);
+  return name == "out" || name == "out/" || name == "\x95\x5C";
+}
+
+OutputTarget target(const std::string& fileName, const std::string* path,
+                    bool (*isLeadByte)(unsigned char) = noLeadBytes) {
+  return outputTarget(fileName, path, fakeDirectory, isLeadByte);
+}
+
+TEST(OutputTarget, ChosenByTheOutputPath) {
+  struct Case {
+    std::string path;
+    std::string target;
+    std::string directory;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"out", "out/walk.frm", "out"},
+           {"out/", "out/walk.frm", "out/"},
+           {"run.frm", "run.frm", "."},
+           {"out/run.frm", "out/run.frm", "out/"},
+           {"C:\\art\\run.frm", "C:\\art\\run.frm", "C:\\art\\"},
+           {"C:run.frm", "C:run.frm", "C:"},
+           // A directory that does not exist is taken for a file name, whose
+           // temporary file then cannot be made.
+           {"missing/", "missing/", "missing/"},
+           {"", "", "."}}) {
+    SCOPED_TRACE(c.path);
+    const OutputTarget t = target("walk.frm", &c.path);
+    EXPECT_EQ(t.path, c.target);
+    EXPECT_EQ(t.directory, c.directory);
+  }
+  const OutputTarget plain = target("walk.frm", nullptr);
+  EXPECT_EQ(plain.path, "walk.frm");
+  EXPECT_EQ(plain.directory, ".");
+}
+
+TEST(OutputTarget, ADoubleByteDirectoryNameEndingIn5CIsNotASeparator) {
+  const std::string folder = "\x95\x5C";
+  const OutputTarget t = target("walk.frm", &folder, shiftJisLeadByte);
+  EXPECT_EQ(t.path, folder + "/walk.frm");
+  EXPECT_EQ(t.directory, folder);
 }
 
 }  // namespace
