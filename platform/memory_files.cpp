@@ -45,15 +45,34 @@ bool store(std::vector<MemoryFile>& files, const std::string& name,
 
 }  // namespace
 
+std::string fileName(const std::string& path) {
+  std::size_t start = 0;
+  for (;;) {
+    if (path.compare(start, 2, "./") == 0) {
+      start += 2;
+    } else if (start > 0 && path.compare(start, 1, "/") == 0) {
+      start += 1;  // the second slash of ".//"
+    } else {
+      break;
+    }
+  }
+  if (path.compare(start, std::string::npos, ".") == 0) return "";
+  return path.substr(start);
+}
+
+bool isCurrentDirectory(const std::string& path) {
+  return !path.empty() && fileName(path).empty();
+}
+
 std::uint8_t* addInput(const std::string& name, std::size_t size) {
   ByteBuffer bytes;
   if (!bytes.allocate(size)) return nullptr;
   std::uint8_t* data = bytes.data();
-  return store(inputs, name, std::move(bytes), size) ? data : nullptr;
+  return store(inputs, fileName(name), std::move(bytes), size) ? data : nullptr;
 }
 
 const ByteBuffer* findInput(const std::string& name) {
-  const MemoryFile* file = find(inputs, name);
+  const MemoryFile* file = find(inputs, fileName(name));
   return file == nullptr ? nullptr : &file->bytes;
 }
 

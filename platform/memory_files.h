@@ -1,7 +1,9 @@
 // The files of a run without a file system (the program in the browser): the
 // caller puts the input files here by name before the run, InputFile reads
 // them, OutputFile commits into the table of output files, and the caller
-// takes those afterwards. Names are compared byte for byte, as given.
+// takes those afterwards. There is one directory, the current one: a name
+// is a file name in it, compared byte for byte once a leading "./" is
+// dropped, and no other directory exists to put an output in.
 #ifndef GIF2FRM_PLATFORM_MEMORY_FILES_H_
 #define GIF2FRM_PLATFORM_MEMORY_FILES_H_
 
@@ -14,6 +16,13 @@
 namespace platform {
 namespace memory_files {
 
+// The name of the file that path names: path without its leading "./"
+// (or ".//", "././", ...); empty when path names the current directory.
+std::string fileName(const std::string& path);
+
+// Whether path names the current directory: ".", "./" and the like.
+bool isCurrentDirectory(const std::string& path);
+
 // Makes room for an input file of size bytes under name, replacing one of
 // that name, and returns where its bytes go; null when the memory cannot be
 // had.
@@ -22,9 +31,9 @@ std::uint8_t* addInput(const std::string& name, std::size_t size);
 // The input file of that name, or null when there is none.
 const ByteBuffer* findInput(const std::string& name);
 
-// Takes the first size bytes of bytes as the output file name, replacing an
-// output of that name. False, with nothing changed, when the table cannot
-// grow.
+// Takes the first size bytes of bytes as the output file name (a name as
+// fileName gives it), replacing an output of that name. False, with nothing
+// changed, when the table cannot grow.
 bool commitOutput(const std::string& name, ByteBuffer&& bytes,
                   std::size_t size);
 

@@ -13,8 +13,11 @@ constexpr std::size_t kFirstBlock = 64 * 1024;
 
 }  // namespace
 
-bool OutputFile::create() {
+bool OutputFile::create(const std::string& directory) {
   discard();
+  if (!directory.empty() && !memory_files::isCurrentDirectory(directory)) {
+    return false;
+  }
   created_ = true;
   failed_ = false;
   return true;
@@ -52,7 +55,12 @@ OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
     discard();
     return CommitResult::WriteFailed;
   }
-  if (!memory_files::commitOutput(targetName, std::move(pending_), used_)) {
+  const std::string name = memory_files::fileName(targetName);
+  if (name.empty() || name.back() == '/') {
+    discard();
+    return CommitResult::CreateFailed;  // a directory, not a file
+  }
+  if (!memory_files::commitOutput(name, std::move(pending_), used_)) {
     discard();
     return CommitResult::WriteFailed;
   }

@@ -90,12 +90,17 @@ test('runs are independent: a failed or different run leaves nothing behind',
   assert.deepEqual(Object.keys(afterOthers.outputs), ['walk.frm']);
 });
 
-test('the command line as the native program takes it: usage, help, bad options, missing files',
+test('the command line as the native program takes it: usage, help, bad options, missing files, output paths',
      async () => {
   const walk = {'walk.gif': fs.readFileSync(walkGif)};
   for (const args of [[], ['--help'], ['-h', 'walk.gif'], ['-q', 'walk.gif'],
                       ['-m=closest', 'walk.gif'], ['-f=fast', 'walk.gif'],
-                      ['missing.gif'], ['-d=abc', '-x=-0012', 'walk.gif']]) {
+                      ['missing.gif'], ['-d=abc', '-x=-0012', 'walk.gif'],
+                      // Where the output goes: a name, the current folder, a
+                      // folder that does not exist, no name at all.
+                      ['-o=sprite.frm', 'walk.gif'], ['-o=.', 'walk.gif'],
+                      ['-o=./', './walk.gif'], ['-o=nowhere/walk.frm', 'walk.gif'],
+                      ['-o=', 'walk.gif']]) {
     await expectSameAsNative(walk, args);
   }
   // A palette file and six direction files travel by name like the input.
