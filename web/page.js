@@ -162,6 +162,12 @@
     refresh();
   }
 
+  function fileList(files) {
+    var transfer = new DataTransfer();
+    files.forEach(function(file) { transfer.items.add(file); });
+    return transfer.files;
+  }
+
   function setUpDropZone() {
     var zone = byId('drop-zone');
     zone.addEventListener('dragover', function(event) {
@@ -181,8 +187,15 @@
       var gifs = files.filter(function(f) {
         return !PALETTE_EXTENSIONS.test(f.name);
       });
-      if (palettes.length > 0) choosePalette(palettes[0]);
-      if (gifs.length > 0) chooseGifs(gifs);
+      // The pickers show what was dropped, as if it had been picked.
+      if (palettes.length > 0) {
+        byId('palette-file').files = fileList(palettes.slice(0, 1));
+        choosePalette(palettes[0]);
+      }
+      if (gifs.length > 0) {
+        byId('gif-files').files = fileList(gifs);
+        chooseGifs(gifs);
+      }
     });
   }
 

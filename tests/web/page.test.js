@@ -208,6 +208,33 @@ test('the page refuses a file that is not a GIF with the program\'s message',
   }
 });
 
+test('the page: a GIF and a palette file dropped together are converted together',
+     async () => {
+  const page = await freshPage();
+  const files = {
+    'walk.gif': fs.readFileSync(walkGif),
+    'palette.pal': fs.readFileSync(path.join(projectRoot, 'resources', 'palette.pal')),
+  };
+  await page.evaluate((dropped) => {
+    const transfer = new DataTransfer();
+    for (const [name, base64] of Object.entries(dropped)) {
+      const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+      transfer.items.add(new File([bytes], name));
+    }
+    document.getElementById('drop-zone').dispatchEvent(
+        new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
+  }, Object.fromEntries(Object.entries(files).map(
+      ([name, bytes]) => [name, bytes.toString('base64')])));
+  assert.equal(await page.$eval('#command-line', (e) => e.textContent),
+               'gif2frm -p=palette.pal walk.gif');
+  await page.click('#convert');
+  const shown = await messagesAfterConverting(page);
+  const native = convertNatively(files, ['-p=palette.pal', 'walk.gif']);
+  assert.equal(shown.text, native.stdout.toString('utf8'));
+  assert.deepEqual(await page.$$eval('#downloads a', (as) => as.map((a) => a.download)),
+                   Object.keys(native.outputs));
+});
+
 test('the page: help texts are the program\'s, six GIFs become six directions',
      async () => {
   const page = await freshPage();
