@@ -15,8 +15,10 @@ const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
 const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
 
 // Options of every kind the page can pass: the defaults, indices passed
-// through, the nearest-colour match, and the scanned numbers.
-const optionSets = [[], ['-n'], ['-m=nearest'], ['-d=0', '-x=5', '-y=-3']];
+// through, the nearest-colour match, the scanned numbers with the frame rate
+// from the delays, and six directions in one GIF.
+const optionSets = [[], ['-n'], ['-m=nearest'],
+                    ['-d=0', '-x=5', '-y=-3', '-f=gif', '-a=0'], ['-n', '-6', '-f=12']];
 
 let session;
 before(async () => { session = await openPage(); });
@@ -254,6 +256,14 @@ test('the page: help texts are the program\'s, six GIFs become six directions',
     await page.select('#directions select[data-index="0"]', '1');
     assert.equal(await page.$eval('#command-line', (e) => e.textContent),
                  'gif2frm -1=e.gif -2=ne.gif -3=nw.gif -4=s.gif -5=se.gif n.gif');
+    await page.click('#convert');
+    const shown = await messagesAfterConverting(page);
+    const files = Object.fromEntries(names.map((name) => [name, fs.readFileSync(walkGif)]));
+    const native = convertNatively(
+        files, ['-1=e.gif', '-2=ne.gif', '-3=nw.gif', '-4=s.gif', '-5=se.gif', 'n.gif']);
+    assert.equal(shown.text, native.stdout.toString('utf8'));
+    assert.deepEqual(await page.$$eval('#downloads a', (as) => as.map((a) => a.download)),
+                     Object.keys(native.outputs));
   } finally {
     fs.rmSync(folder, {recursive: true, force: true});
   }
