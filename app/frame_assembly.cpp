@@ -4,35 +4,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "color/color_map.h"
-#include "color/color_translation.h"
-#include "color/palette.h"
+#include "color/color_matching.h"
+#include "color/floyd_steinberg.h"
 
 namespace {
 
-// Where the colour matching reads: the palette (null if the program carries
-// none) and the options it depends on.
-struct Translator {
-  const std::uint8_t* palette;
-  const Options& options;
-
-  // Fills map from a colour table of entryCount colours; false when a colour
-  // has no match, and also when the table is shorter than its entry count
-  // or there is no palette to match against.
-  bool operator()(ColorMap& map, const platform::ByteBuffer& table,
-                  int entryCount) const {
-    const std::uint64_t tableBytes =
-        std::uint64_t{3} * std::uint64_t(entryCount);
-    if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
-      return false;
-    }
-    if (palette == nullptr && options.translateColors) return false;
-    return translateColorTable(
-               map, table.data(), static_cast<std::uint32_t>(entryCount),
-               options.colorDelta, palette, options.translateColors) != 0;
+// Fills a map from a colour table by the run's matching rule; false when a
+// colour has no match, and also when the table is shorter than its entry
+// count.
+bool translate(const MatchSettings& settings, ColorMap& map,
+               const platform::ByteBuffer& table, int entryCount) {
+  const std::uint64_t tableBytes = std::uint64_t{3} * std::uint64_t(entryCount);
+  if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
+    return false;
   }
-};
+  return buildColorMap(map, table.data(),
+                       static_cast<std::uint32_t>(entryCount), settings);
+}
 
 // Stores the low 16 bits of value, two's complement.
 std::int16_t low16(std::int32_t value) {
@@ -99,6 +90,64 @@ void mapPixels(const GifFrame& source, const ColorMap& map, bool transparent,
   }
 }
 
+// Writes one frame's pixels by error diffusion, with the same rule as
+// mapPixels for what the image data never reached: those pixels are 0 and
+// are never read. out may be the source's own pixels.
+void ditherPixels(const GifFrame& source, FloydSteinberg& diffusion,
+                  std::uint8_t* out) {
+  const std::uint32_t width = source.width();
+  const std::uint32_t height = source.height();
+  if (width == 0) return;
+  const std::uint8_t* in = source.pixels.data();
+  const std::size_t available = source.pixels.size();
+  // Where row y reads from, and how many of its pixels were decoded.
+  const auto rowSource = [&](std::uint32_t y,
+                             std::uint32_t& delivered) -> const std::uint8_t* {
+    const std::size_t rowStart = std::size_t{y} * width;
+    delivered = std::min(source.deliveredInRow(y), width);
+    if (in == nullptr || rowStart >= available) {
+      delivered = 0;
+      return out + rowStart;  // not read
+    }
+    if (available - rowStart < delivered) {
+      delivered = static_cast<std::uint32_t>(available - rowStart);
+    }
+    return in + rowStart;
+  };
+  for (std::uint32_t y = 0; y < height; ++y) {
+    std::uint32_t delivered;
+    const std::uint8_t* row = rowSource(y, delivered);
+    diffusion.row(row, delivered, out + std::size_t{y} * width);
+  }
+}
+
+// The colour table a frame's pixels index: its own, else the global one,
+// else none (0 colours).
+struct FrameTable {
+  const std::uint8_t* colors = nullptr;
+  std::uint32_t count = 0;
+};
+
+FrameTable frameTable(const GifFile& gif, const GifFrame& frame) {
+  const ImageDescriptor& d = frame.descriptor;
+  const platform::ByteBuffer* table = nullptr;
+  int count = 0;
+  if (d.field(ImageDescriptor::LocalColorTableFlag) != 0) {
+    table = &frame.localColorTable;
+    count = d.field(ImageDescriptor::LocalColorTableSize);
+  } else if (gif.screen.field(LogicalScreenDescriptor::GlobalColorTableFlag) !=
+             0) {
+    table = &gif.globalColorTable;
+    count = gif.screen.field(LogicalScreenDescriptor::GlobalColorTableSize);
+  }
+  // A table shorter than its count has failed its translation already.
+  if (table == nullptr || count <= 0 || table->isNull() ||
+      table->size() < 3 * std::size_t(count)) {
+    return {};
+  }
+  return {table->data(), static_cast<std::uint32_t>(count)};
+}
+
 // Whether a GIF frame's pixel block can become an FRM frame as it is: room
 // for the frame header in front, and every pixel there.
 bool canTakeOver(const GifFrame& frame) {
@@ -144,10 +193,9 @@ bool fillsWholeDirections(const GifFile& gif, const DirectionLayout& layout) {
 // Builds the directions of layout from gif; with releaseFrom set (to gif
 // itself), each GIF frame's pixels are freed once mapped.
 AssemblyStatus assemble(const GifFile& gif, const Options& options,
-                        const DirectionLayout& layout, FrmImage& image,
-                        GifFile* releaseFrom) {
-  // Loaded also when translation is off; matching never yields index 0.
-  const Translator translate{loadPalette(), options};
+                        const DirectionLayout& layout, RunColors& colors,
+                        FrmImage& image, GifFile* releaseFrom) {
+  const MatchSettings& settings = colors.settings();
   // Local to one conversion. A local table smaller than an earlier one leaves
   // the earlier table's entries above its count in localMap, and GIF indices
   // there map to them.
@@ -156,9 +204,16 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
 
   const LogicalScreenDescriptor& screen = gif.screen;
   if (screen.field(LogicalScreenDescriptor::GlobalColorTableFlag) != 0 &&
-      !translate(globalMap, gif.globalColorTable,
+      !translate(settings, globalMap, gif.globalColorTable,
                  screen.field(LogicalScreenDescriptor::GlobalColorTableSize))) {
     return AssemblyStatus::CantTranslate;
+  }
+
+  std::optional<FloydSteinberg> diffusion;
+  if (colors.dithers()) {
+    NearestCache* nearest = colors.nearestCache();
+    if (nearest == nullptr) return AssemblyStatus::NoMemory;
+    diffusion.emplace(*nearest);
   }
 
   // Whole directions that fit are the caller's test (fitsInFrm and the
@@ -203,7 +258,7 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
 
     const ColorMap* map = &globalMap;
     if (d.field(ImageDescriptor::LocalColorTableFlag) != 0) {
-      if (!translate(localMap, source.localColorTable,
+      if (!translate(settings, localMap, source.localColorTable,
                      d.field(ImageDescriptor::LocalColorTableSize))) {
         return AssemblyStatus::CantTranslate;
       }
@@ -219,19 +274,34 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
         source.control.field(GraphicControlExtension::TransparentColorFlag) !=
             0;
     const std::uint8_t transparentIndex = source.control.transparentColorIndex;
+    if (diffusion) {
+      const FrameTable table = frameTable(gif, source);
+      if (!diffusion->start(d.width, table.colors, table.count, *map,
+                            transparent, transparentIndex)) {
+        return AssemblyStatus::NoMemory;
+      }
+    }
+    // Maps or diffuses the pixels of from into out.
+    const auto writePixels = [&](const GifFrame& from, std::uint8_t* out) {
+      if (diffusion) {
+        ditherPixels(from, *diffusion, out);
+      } else {
+        mapPixels(from, *map, transparent, transparentIndex, out);
+      }
+    };
 
     FrmFrame* frame = nullptr;
     if (releaseFrom != nullptr && canTakeOver(source)) {
       // Map the pixels where they are and let the FRM frame take the block:
       // no second copy of the frame ever exists.
       GifFrame& owned = releaseFrom->frames[k];
-      mapPixels(owned, *map, transparent, transparentIndex, owned.pixels.data());
+      writePixels(owned, owned.pixels.data());
       frame = FrmFrame::adopt(owned.pixels.releaseBlock(), d.width, d.height);
       image.adoptFrame(index, frame);
     } else {
       frame = image.allocateFrame(index, d.width, d.height);
       if (frame == nullptr) return AssemblyStatus::NoMemory;
-      mapPixels(source, *map, transparent, transparentIndex, frame->pixels());
+      writePixels(source, frame->pixels());
       if (releaseFrom != nullptr) releaseFrom->frames[k].pixels.reset();
     }
     image.frameAreaSize +=
@@ -272,18 +342,23 @@ DirectionLayout oneDirection(const GifFile& gif) {
 }  // namespace
 
 AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
-                             FrmImage& image) {
-  return assemble(gif, options, oneDirection(gif), image, nullptr);
+                             FrmImage& image, const PaletteColors* palette) {
+  RunColors colors(options, palette);
+  return assemble(gif, options, oneDirection(gif), colors, image, nullptr);
 }
 
-AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
-                                            FrmImage& image) {
-  return assemble(gif, options, oneDirection(gif), image, &gif);
+AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif,
+                                            const Options& options,
+                                            FrmImage& image,
+                                            const PaletteColors* palette) {
+  RunColors colors(options, palette);
+  return assemble(gif, options, oneDirection(gif), colors, image, &gif);
 }
 
 AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
                                               const Options& options,
                                               const DirectionLayout& layout,
+                                              RunColors& colors,
                                               FrmImage& image) {
-  return assemble(gif, options, layout, image, &gif);
+  return assemble(gif, options, layout, colors, image, &gif);
 }

@@ -1,19 +1,23 @@
 // Turns a decoded GIF into an FRM image: one frame per GIF image, colours
-// mapped to the built-in palette, the transparent colour to index 0, and each
-// frame placed by its offset from the frame before it.
+// matched to the palette (the built-in one, or the colours of a palette file)
+// by the run's match mode, the transparent colour to index 0, and each frame
+// placed by its offset from the frame before it.
 #ifndef GIF2FRM_APP_FRAME_ASSEMBLY_H_
 #define GIF2FRM_APP_FRAME_ASSEMBLY_H_
 
 #include <cstdint>
 
 #include "app/options.h"
+#include "app/run_colors.h"
+#include "color/palette_file.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
 enum class AssemblyStatus {
   Ok,
   CantTranslate,  // the global or a local colour table has no palette match
-  NoMemory,       // the frame array or a frame could not be allocated
+  NoMemory,       // the frame array, a frame or the dithering's memory
+                  // could not be allocated
 };
 
 // The bytes the GIF's images take in an FRM frame area: 12 + width x height
@@ -36,15 +40,18 @@ struct DirectionLayout {
 // frame array is made, each local table before its frame is allocated; the
 // first failure ends the assembly. After any failure the image holds the
 // frames built so far, the other entries empty, and is destroyed as usual.
+// palette: the colours to match against instead of the built-in palette's.
 AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
-                             FrmImage& image);
+                             FrmImage& image,
+                             const PaletteColors* palette = nullptr);
 
 // The same, releasing each GIF frame's pixels as soon as its FRM frame has
 // been built, so that the two copies of a sprite never exist side by side:
 // the run's peak memory is one sprite and one frame, not two sprites. The
 // GIF cannot be assembled again afterwards.
-AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
-                                            FrmImage& image);
+AssemblyStatus buildFrmImageReleasingPixels(
+    GifFile& gif, const Options& options, FrmImage& image,
+    const PaletteColors* palette = nullptr);
 
 // Fills directions of a sprite from gif, releasing its pixels as above: the
 // GIF's frames, in order, become the frames of directions
@@ -54,10 +61,12 @@ AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options
 // global table; the GIFs after it find that array in image. Each direction
 // gets the shifts of the options and, in dataOffset, the frame area written
 // before it, and its first frame is measured from (0, 0). Colour tables are
-// matched as in buildFrmImage, within each call on their own.
+// matched as in buildFrmImage, within each call on their own, by colors,
+// which the GIFs of one sprite share.
 AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
                                               const Options& options,
                                               const DirectionLayout& layout,
+                                              RunColors& colors,
                                               FrmImage& image);
 
 #endif  // GIF2FRM_APP_FRAME_ASSEMBLY_H_

@@ -24,7 +24,8 @@ void printHelp(const char* programName) {
               "\t\tbytes of 6-bit RGB, .act, GIMP .gpl or JASC-PAL)\n");
   std::printf("  -m=Mode\tColor match: first (default: the first entry within\n"
               "\t\tthe delta), nearest (the nearest entry, never fails) or\n"
-              "\t\tdither (error diffusion onto the nearest entries)\n");
+              "\t\tdither (error diffusion onto the nearest entries); -n\n"
+              "\t\tkeeps the GIF's indices whatever the mode\n");
   std::printf("  -6\t\tThe GIF holds six directions, one after another, each\n"
               "\t\twith a sixth of its images\n");
   std::printf("  -1=File\tDirection 1 from its own GIF; -2= to -5= the same for\n"
@@ -54,7 +55,8 @@ void printHelp(const char* programName) {
   std::printf("    %s -6 -f=10 -a=3 walk.gif\n", programName);
 }
 
-void printOutcome(RunOutcome outcome, const char* argument) {
+void printOutcome(RunOutcome outcome, const char* argument,
+                  const char* detail) {
   switch (outcome) {
     case RunOutcome::Converted:
       std::printf("File converted succesfuly!!!\n");
@@ -103,7 +105,7 @@ void printOutcome(RunOutcome outcome, const char* argument) {
                   argument);
       return;
     case RunOutcome::CantReadPalette:
-      std::printf("Can't read palette file %s\n", argument);
+      std::printf("Can't read palette file %s: %s\n", argument, detail);
       return;
     case RunOutcome::MixedDirectionSources:
       std::printf("Option -6 can't be combined with -1= to -5=\n");
@@ -134,6 +136,37 @@ void printOutcome(RunOutcome outcome, const char* argument) {
                   argument);
       return;
   }
+}
+
+const char* paletteFileProblem(PaletteFileStatus status) {
+  switch (status) {
+    case PaletteFileStatus::Ok:
+      return "no problem";
+    case PaletteFileStatus::CantOpen:
+      return "can't open it";
+    case PaletteFileStatus::ReadFailed:
+      return "reading it failed";
+    case PaletteFileStatus::NoMemory:
+      return "not enough memory";
+    case PaletteFileStatus::TooLarge:
+      return "too large for a palette";
+    case PaletteFileStatus::UnknownFormat:
+      return "not a palette (768 or 33536 bytes of 6-bit RGB, .act, GIMP "
+             ".gpl or JASC-PAL)";
+    case PaletteFileStatus::MalformedText:
+      return "a line is not what its format allows";
+    case PaletteFileStatus::ComponentTooLarge:
+      return "a color component is above 255";
+    case PaletteFileStatus::NotSixBit:
+      return "a color of entries 1 to 228 has a component above 63";
+    case PaletteFileStatus::TooFewEntries:
+      return "fewer than 229 colors (entries 0 to 228 are needed)";
+    case PaletteFileStatus::TooManyEntries:
+      return "more than 256 colors";
+    case PaletteFileStatus::CountMismatch:
+      return "the number of colors differs from the count it gives";
+  }
+  return "unreadable";
 }
 
 int exitStatus(RunOutcome outcome) {

@@ -2,6 +2,8 @@
 #ifndef GIF2FRM_APP_MESSAGES_H_
 #define GIF2FRM_APP_MESSAGES_H_
 
+#include "color/palette_file.h"
+
 enum class RunOutcome {
   Converted,         // the FRM file was written
   UnknownOption,     // an option matched none of the known forms
@@ -38,8 +40,12 @@ void printUsage(const char* programName);
 // and examples.
 void printHelp(const char* programName);
 // The outcome's message; argument fills the %s of those that name an
-// argument, a file or a number.
-void printOutcome(RunOutcome outcome, const char* argument = "");
+// argument, a file or a number, and detail says what was wrong where a
+// message gives a reason (CantReadPalette).
+void printOutcome(RunOutcome outcome, const char* argument = "",
+                  const char* detail = "");
+// What was wrong with a palette file, for CantReadPalette's detail.
+const char* paletteFileProblem(PaletteFileStatus status);
 // The process exit status of an outcome.
 int exitStatus(RunOutcome outcome);
 

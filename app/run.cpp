@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/output_name.h"
 #include "app/sprite_assembly.h"
+#include "color/palette_file.h"
 #include "gif/lzw_decoder.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -81,13 +82,14 @@ struct Conversion {
 // put into the image, its pixels released, before the next is opened, so
 // that one GIF's pixels at a time are in memory besides the sprite. Nothing
 // is written before all of them are in.
-Conversion convertFiles(const char* inputPath, const Options& options) {
+Conversion convertFiles(const char* inputPath, const Options& options,
+                        const PaletteColors* palette) {
   std::string missing;
   const RunOutcome consistent = checkDirectionOptions(options, missing);
   if (consistent != RunOutcome::Converted) return {consistent, missing};
 
   FrmImage image;
-  SpriteAssembly sprite(options, image);
+  SpriteAssembly sprite(options, image, palette);
   for (int source = 0; source < sprite.gifCount(); ++source) {
     const char* path =
         source == 0 ? inputPath : options.directionFiles[source].c_str();
@@ -104,6 +106,18 @@ Conversion convertFiles(const char* inputPath, const Options& options) {
                                    options.hasOutputPath ? &options.outputPath
                                                          : nullptr)),
       std::string()};
+}
+
+// Reads -p='s palette file. Done right after the options, before any GIF is
+// opened, and also with -n, which then does not use it: a run never goes
+// ahead with a palette file that could not be read.
+RunOutcome readPalette(const std::string& path, PaletteColors& colors,
+                       const char*& problem) {
+  const PaletteFileStatus status = readPaletteFile(path.c_str(), colors);
+  if (status == PaletteFileStatus::Ok) return RunOutcome::Converted;
+  if (status == PaletteFileStatus::NoMemory) return RunOutcome::NoMemory;
+  problem = paletteFileProblem(status);
+  return RunOutcome::CantReadPalette;
 }
 
 RunOutcome optionOutcome(OptionError error) {
@@ -133,6 +147,8 @@ int runConverter(int argc, char** argv) {
   Options options;
   RunOutcome outcome;
   std::string argument;
+  const char* detail = "";
+  PaletteColors paletteColors{};
   const OptionsParse parsed = parseCommandLine(argc, argv, options);
   if (parsed.error != OptionError::None) {
     outcome = optionOutcome(parsed.error);
@@ -141,17 +157,26 @@ int runConverter(int argc, char** argv) {
     printHelp(argv[0] != nullptr ? argv[0] : "gif2frm");
     outcome = RunOutcome::HelpShown;
   } else {
-    try {
-      Conversion conversion = convertFiles(argv[argc - 1], options);
-      outcome = conversion.outcome;
-      argument = std::move(conversion.argument);
-    } catch (const std::bad_alloc&) {
-      // The frame list and the texts of messages are the containers that
-      // may throw; every other allocation failure is a result of its own.
-      outcome = RunOutcome::NoMemory;
+    outcome = options.hasPaletteFile
+                  ? readPalette(options.paletteFile, paletteColors, detail)
+                  : RunOutcome::Converted;
+    if (outcome != RunOutcome::Converted) {
+      argument = options.paletteFile;
+    } else {
+      try {
+        Conversion conversion =
+            convertFiles(argv[argc - 1], options,
+                         options.hasPaletteFile ? &paletteColors : nullptr);
+        outcome = conversion.outcome;
+        argument = std::move(conversion.argument);
+      } catch (const std::bad_alloc&) {
+        // The frame list and the texts of messages are the containers that
+        // may throw; every other allocation failure is a result of its own.
+        outcome = RunOutcome::NoMemory;
+      }
     }
   }
-  printOutcome(outcome, argument.c_str());
+  printOutcome(outcome, argument.c_str(), detail);
   std::fflush(stdout);
   return exitStatus(outcome);
 }

@@ -38,8 +38,9 @@ RunOutcome checkDirectionOptions(const Options& options, std::string& missing) {
   return RunOutcome::Converted;
 }
 
-SpriteAssembly::SpriteAssembly(const Options& options, FrmImage& image)
-    : options_(options), image_(image) {
+SpriteAssembly::SpriteAssembly(const Options& options, FrmImage& image,
+                               const PaletteColors* palette)
+    : options_(options), image_(image), colors_(options, palette) {
   layout_.directionCount =
       options.sixDirectionsInOne || hasAnyDirectionFile(options)
           ? kFrmDirections
@@ -104,5 +105,5 @@ RunOutcome SpriteAssembly::add(GifFile& gif) {
   layout_.firstDirection = added_;
   ++added_;
   return assemblyOutcome(
-      buildDirectionsReleasingPixels(gif, options_, layout_, image_));
+      buildDirectionsReleasingPixels(gif, options_, layout_, colors_, image_));
 }

@@ -11,6 +11,7 @@
 #include "app/frame_assembly.h"
 #include "app/messages.h"
 #include "app/options.h"
+#include "app/run_colors.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
@@ -22,8 +23,10 @@ RunOutcome checkDirectionOptions(const Options& options, std::string& missing);
 
 class SpriteAssembly {
  public:
-  // image is freshly constructed; add() fills it.
-  SpriteAssembly(const Options& options, FrmImage& image);
+  // image is freshly constructed; add() fills it. palette: the colours of
+  // -p='s file, or null for the built-in palette; it must outlive this.
+  SpriteAssembly(const Options& options, FrmImage& image,
+                 const PaletteColors* palette = nullptr);
   SpriteAssembly(const SpriteAssembly&) = delete;
   SpriteAssembly& operator=(const SpriteAssembly&) = delete;
 
@@ -52,6 +55,7 @@ class SpriteAssembly {
 
   const Options& options_;
   FrmImage& image_;
+  RunColors colors_;  // one palette and one match setup for all the GIFs
   DirectionLayout layout_;
   int added_ = 0;                // GIFs put into the image so far
   std::uint64_t frameArea_ = 0;  // the frame area they take

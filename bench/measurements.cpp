@@ -44,12 +44,15 @@ std::uint64_t loadGiflib(const Bytes& buffer) {
   return static_cast<std::uint64_t>(gif.ok()) + gif.pixels();
 }
 
-std::uint64_t convert(const Bytes& buffer, MemorySink& sink) {
+std::uint64_t convert(const Bytes& buffer, MemorySink& sink,
+                      MatchMode mode = MatchMode::First) {
   sink.clear();
   GifFile gif;
   FrmImage image;  // destroyed before gif, as in the program
+  Options options;
+  options.matchMode = mode;
   const RunOutcome outcome =
-      convertGif(buffer.data(), buffer.size(), Options{}, gif, image);
+      convertGif(buffer.data(), buffer.size(), options, gif, image);
   if (outcome != RunOutcome::Converted) return 0;
   return static_cast<std::uint64_t>(image.write(sink)) + 1;
 }
@@ -88,18 +91,28 @@ Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock) {
   MemorySink sink;
   std::uint64_t keep = 0;
-  std::vector<double> ours, giflib, conversion;
+  std::vector<double> ours, giflib, conversion, nearest, dither;
   for (int round = 0; round < rounds; ++round) {
     ours.push_back(timePass(workload, clock, loadOurs, keep));
     giflib.push_back(timePass(workload, clock, loadGiflib, keep));
     conversion.push_back(timePass(
         workload, clock, [&sink](const Bytes& b) { return convert(b, sink); },
         keep));
+    for (auto [mode, times] : {std::pair{MatchMode::Nearest, &nearest},
+                               std::pair{MatchMode::Dither, &dither}}) {
+      times->push_back(timePass(
+          workload, clock,
+          [&sink, mode = mode](const Bytes& b) {
+            return convert(b, sink, mode);
+          },
+          keep));
+    }
   }
   // An impossible value, so that keep is live but never prints.
   if (keep == ~std::uint64_t{0}) return {};
   return {reduce(ours, statistic), reduce(giflib, statistic),
-          reduce(conversion, statistic)};
+          reduce(conversion, statistic), reduce(nearest, statistic),
+          reduce(dither, statistic)};
 }
 
 bool converts(const Bytes& buffer) {

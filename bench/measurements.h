@@ -1,4 +1,4 @@
-// The three timed operations of the benchmark, run over the same in-memory
+// The timed operations of the benchmark, run over the same in-memory
 // bytes, interleaved round by round so that a burst of other work on the
 // machine hurts all three alike.
 #ifndef GIF2FRM_BENCH_MEASUREMENTS_H_
@@ -16,6 +16,8 @@ struct Timings {
   double ours = 0;        // GifFile::load, the frames freed again
   double giflib = 0;      // DGifOpen + DGifSlurp + DGifCloseFile
   double conversion = 0;  // load + frame assembly + FRM bytes to memory
+  double nearest = 0;     // the same with -m=nearest
+  double dither = 0;      // the same with -m=dither
 };
 
 enum class Statistic { Median, Best };
@@ -25,8 +27,8 @@ enum class Statistic { Median, Best };
 // is most of the noise; both decoders run on one thread, so it stays fair.
 enum class Clock { Wall, ThreadCpu };
 
-// Runs rounds rounds of [ours, giflib, conversion], each over every buffer
-// of workload in turn, and reduces each operation's round times by
+// Runs rounds rounds of [ours, giflib, conversion, nearest, dither], each over
+// every buffer of workload in turn, and reduces each operation's round times by
 // statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock);

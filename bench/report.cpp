@@ -22,9 +22,9 @@ std::uint64_t memoryBudget(std::uint64_t pixels) {
 void printHeader() {
   std::printf(
       "| file | frames | Mpx | ours Mpx/s | giflib Mpx/s | ratio | target |"
-      " conversion Mpx/s | conversion/decode | peak MiB / budget | same "
-      "pixels |\n"
-      "|---|---:|---:|---:|---:|---:|---|---:|---|---|---|\n");
+      " conversion Mpx/s | conversion/decode | nearest/conversion |"
+      " dither/decode | peak MiB / budget | same pixels |\n"
+      "|---|---:|---:|---:|---:|---:|---|---:|---|---|---|---|---|\n");
 }
 
 void printRow(const Row& row) {
@@ -54,6 +54,17 @@ void printRow(const Row& row) {
   } else {
     std::printf("not converted | - | ");
   }
+  // The match modes convert every file that loads. On the corpus row the
+  // default conversion stops early on the files it cannot match, so the
+  // targets are the generated files' only.
+  const double nearestOverConversion = t.nearest / t.conversion;
+  const double ditherOverDecode = t.dither / t.ours;
+  const bool judged = row.targetRatio > 0;
+  std::printf(
+      "%.2f %s | %.2f %s | ", nearestOverConversion,
+      judged ? mark(nearestOverConversion <= kMaxNearestOverConversion) : "",
+      ditherOverDecode,
+      judged ? mark(ditherOverDecode <= kMaxDitherOverDecode) : "");
   std::printf("%s | %s |\n", memory, row.samePixels ? "yes" : "**no**");
   std::fflush(stdout);
 }

@@ -12,6 +12,10 @@ namespace bench {
 
 // The limits the issue sets besides the per-file ratio.
 constexpr double kMaxConversionOverDecode = 1.25;
+// The match modes: -m=nearest against the default conversion, -m=dither
+// against the decode.
+constexpr double kMaxNearestOverConversion = 1.10;
+constexpr double kMaxDitherOverDecode = 5.0;
 constexpr std::uint64_t kMemoryAllowance = 8u << 20;
 
 // Peak memory allowed for a run over pixels pixels: 2 x pixels + 8 MiB.

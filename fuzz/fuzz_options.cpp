@@ -21,6 +21,13 @@ constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
 }  // namespace
 
 FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
+  if (size >= 2 && data[0] == 'M') {
+    constexpr MatchMode kModes[3] = {MatchMode::First, MatchMode::Nearest,
+                                     MatchMode::Dither};
+    FuzzInput input = splitFuzzInput(data + 2, size - 2);
+    input.options.matchMode = kModes[data[1] % 3];
+    return input;
+  }
   FuzzInput input{Options{}, data, size};
   if (size == 0 || data[0] == 'G') return input;
   const std::uint8_t flags = data[0];

@@ -1,0 +1,33 @@
+// Colours as the eye compares them: CIELAB under the D65 white point, from
+// sRGB by the transfer curve and primaries of IEC 61966-2-1. The distance of
+// two colours is CIE76 Delta E, the straight distance in that space.
+#ifndef GIF2FRM_COLOR_CIELAB_H_
+#define GIF2FRM_COLOR_CIELAB_H_
+
+#include <cstdint>
+
+struct Lab {
+  double l;  // lightness, 0 (black) to 100 (white)
+  double a;  // green (negative) to red (positive)
+  double b;  // blue (negative) to yellow (positive)
+};
+
+// An sRGB colour of 8-bit components in CIELAB.
+Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
+// The square of CIE76 Delta E. Comparing squares picks the same nearest
+// colour as comparing the distances, without a square root per candidate.
+inline double squaredDeltaE(const Lab& x, const Lab& y) {
+  const double dl = x.l - y.l;
+  const double da = x.a - y.a;
+  const double db = x.b - y.b;
+  return dl * dl + da * da + db * db;
+}
+
+// A 6-bit palette component (0..63) on the 8-bit scale: the top bits repeat
+// into the bottom ones, so that 0 stays 0 and 63 becomes 255.
+inline std::uint8_t widenSixBit(std::uint8_t c) {
+  return static_cast<std::uint8_t>(((c & 63u) << 2) | ((c & 63u) >> 4));
+}
+
+#endif  // GIF2FRM_COLOR_CIELAB_H_
