@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/gifenc/gifenc.h"
+#include "gif/encoder/gifenc.h"
 
 namespace {
 
