@@ -47,20 +47,24 @@ void FrmImage::resetHeader() {
   version = kFrmVersion;
 }
 
-bool FrmImage::allocateFrameArray(std::uint16_t count) {
+bool FrmImage::allocateFrameArray(std::uint16_t count, int directions) {
   releaseFrames();
-  const std::size_t bytes = sizeof(FrmFrame*) * std::size_t{count};
+  if (directions != 1 && directions != kFrmDirections) return false;
+  const std::uint32_t entries =
+      std::uint32_t{count} * static_cast<std::uint32_t>(directions);
+  const std::size_t bytes = sizeof(FrmFrame*) * std::size_t{entries};
   void* block = platform::allocateBytes(bytes == 0 ? 1 : bytes);
   if (block == nullptr) return false;
   frames = static_cast<FrmFrame**>(block);
-  for (std::uint16_t i = 0; i < count; ++i) frames[i] = nullptr;
+  for (std::uint32_t i = 0; i < entries; ++i) frames[i] = nullptr;
   framesPerDirection = count;
+  frameCount_ = entries;
   return true;
 }
 
-FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
+FrmFrame* FrmImage::allocateFrame(std::uint32_t index, std::uint16_t width,
                                   std::uint16_t height) {
-  if (frames == nullptr || index >= framesPerDirection) return nullptr;
+  if (frames == nullptr || index >= frameCount_) return nullptr;
   FrmFrame* frame = FrmFrame::create(width, height);
   if (frame == nullptr) return nullptr;
   FrmFrame::destroy(frames[index]);
@@ -68,8 +72,8 @@ FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
   return frame;
 }
 
-bool FrmImage::adoptFrame(std::uint16_t index, FrmFrame* frame) {
-  if (frames == nullptr || index >= framesPerDirection) {
+bool FrmImage::adoptFrame(std::uint32_t index, FrmFrame* frame) {
+  if (frames == nullptr || index >= frameCount_) {
     FrmFrame::destroy(frame);
     return false;
   }
@@ -80,44 +84,38 @@ bool FrmImage::adoptFrame(std::uint16_t index, FrmFrame* frame) {
 
 void FrmImage::releaseFrames() {
   if (frames != nullptr) {
-    for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+    for (std::uint32_t i = 0; i < frameCount_; ++i) {
       FrmFrame::destroy(frames[i]);
     }
     platform::freeBytes(frames);
   }
   frames = nullptr;
+  frameCount_ = 0;
   framesPerDirection = 0;
 }
 
 int FrmImage::write(platform::ByteSink& sink) const {
   // Refuse up front rather than leave a file whose header promises frames
-  // that never follow.
+  // that never follow, or frames its header does not describe.
   if (framesPerDirection != 0 && frames == nullptr) return 1;
-  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+  if (frames != nullptr &&
+      std::uint32_t{framesPerDirection} *
+              static_cast<std::uint32_t>(frmDirectionCount(*this)) !=
+          frameCount_) {
+    return 1;
+  }
+  for (std::uint32_t i = 0; i < frameCount_; ++i) {
     if (frames[i] == nullptr) return 1;
   }
 
   FrmHeader header = *this;
-  swapDword(&header.version);
-  swapWord(&header.framesPerSecond);
-  swapWord(&header.actionFrame);
-  swapWord(&header.framesPerDirection);
-  for (int d = 0; d < kFrmDirections; ++d) {
-    swapWord(&header.shiftX[d]);
-    swapWord(&header.shiftY[d]);
-    swapDword(&header.dataOffset[d]);
-  }
-  swapDword(&header.frameAreaSize);
+  reverseFieldBytes(header);
   if (!sink.write(&header, sizeof(header))) return 1;
 
-  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+  for (std::uint32_t i = 0; i < frameCount_; ++i) {
     const FrmFrame& frame = *frames[i];
     FrmFrameHeader frameHeader = frame;
-    swapWord(&frameHeader.width);
-    swapWord(&frameHeader.height);
-    swapDword(&frameHeader.pixelCount);
-    swapWord(&frameHeader.offsetX);
-    swapWord(&frameHeader.offsetY);
+    reverseFieldBytes(frameHeader);
     if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
     if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
   }

@@ -6,6 +6,8 @@
 #ifndef GIF2FRM_PLATFORM_INPUT_FILE_H_
 #define GIF2FRM_PLATFORM_INPUT_FILE_H_
 
+#include <cstdint>
+
 #include "platform/byte_source.h"
 
 namespace platform {
@@ -20,6 +22,11 @@ class InputFile : public ByteSource {
   // Opens an existing file for reading. A missing file, a directory or a
   // file we may not read is a failed open.
   bool open(const char* path);
+
+  // The size of the open file in bytes, as it is now; false when it has
+  // none (a pipe or a device) or cannot be asked. Readers of formats that
+  // declare their own sizes check them against it before they allocate.
+  bool size(std::uint64_t& bytes) const;
 
   // Reads the next piece of the file. An error of the device ends the data
   // there, and failed() tells of it afterwards.
