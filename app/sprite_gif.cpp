@@ -1,5 +1,7 @@
 #include "app/sprite_gif.h"
 
+#include <algorithm>
+
 #include "color/six_bit.h"
 #include "gif/encoder/gifenc.h"
 
@@ -49,9 +51,21 @@ std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
     gifenc::Image picture;
     picture.left = static_cast<std::uint16_t>(layout.frames[k].left);
     picture.top = static_cast<std::uint16_t>(layout.frames[k].top);
-    picture.width = frame.width;
-    picture.height = frame.height;
-    picture.pixels.assign(frame.pixels(), frame.pixels() + frame.pixelCount);
+    if (frame.pixelCount == 0) {
+      // The corner of an empty frame may lie on the picture's right or
+      // bottom edge, one past its last pixel.
+      picture.left = static_cast<std::uint16_t>(
+          std::min<std::int64_t>(picture.left, layout.width - 1));
+      picture.top = static_cast<std::uint16_t>(
+          std::min<std::int64_t>(picture.top, layout.height - 1));
+      picture.width = 1;
+      picture.height = 1;
+      picture.pixels.assign(1, 0);
+    } else {
+      picture.width = frame.width;
+      picture.height = frame.height;
+      picture.pixels.assign(frame.pixels(), frame.pixels() + frame.pixelCount);
+    }
     gif.graphicControl(control).image(picture);
   }
   gif.trailer();

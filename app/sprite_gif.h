@@ -2,7 +2,10 @@
 // from the palette, and for every frame a graphic control extension (index
 // 0 transparent, disposal "restore to background" so that each frame shows
 // alone, the frame's delay) and the frame's indices as they are, placed by
-// the direction's layout; the looping extension makes it play forever.
+// the direction's layout; the looping extension makes it play forever. A
+// frame without pixels becomes one transparent pixel where its corner lies
+// (inside the picture): GIF decoders, giflib among them, refuse images of
+// width or height 0, and the frame must still take its turn.
 #ifndef GIF2FRM_APP_SPRITE_GIF_H_
 #define GIF2FRM_APP_SPRITE_GIF_H_
 
