@@ -27,6 +27,9 @@
 
 constexpr int kFrmDirections = 6;  // the header's room for directions
 constexpr std::uint32_t kFrmVersion = 4;
+// What the 16-bit frame count and the 32-bit frame area size can describe.
+constexpr std::uint32_t kFrmMaxFramesPerDirection = 0xFFFFu;
+constexpr std::uint64_t kFrmMaxFrameArea = 0xFFFFFFFFu;
 
 #pragma pack(push, 1)
 

@@ -107,19 +107,6 @@ TEST(FrmReader, SixDirectionsReadBackToTheBytesTheyWereWrittenAs) {
   EXPECT_EQ(written(image), bytes);
 }
 
-TEST(FrmReader, AnImageWhoseHeaderDoesNotDescribeItsFramesIsNotWritten) {
-  FrmImage image;
-  ASSERT_TRUE(image.allocateFrameArray(1, 6));  // six entries, no offsets
-  for (std::uint32_t i = 0; i < 6; ++i) {
-    ASSERT_NE(image.allocateFrame(i, 0, 0), nullptr);
-  }
-  RecordingSink sink;
-  EXPECT_EQ(image.write(sink), 1);
-  image.dataOffset[1] = 12;  // now it says six directions
-  EXPECT_EQ(image.write(sink), 0);
-  EXPECT_FALSE(image.allocateFrameArray(1, 2));
-}
-
 // One hand-made bad file per failure, each from the example file.
 TEST(FrmReader, EachBrokenRuleHasItsOwnStatus) {
   struct Case {
