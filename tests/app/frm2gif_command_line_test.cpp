@@ -309,4 +309,46 @@ TEST(Frm2gifCommandLine, ArtComesBackThroughBothPrograms) {
   }
 }
 
+// One GIF of six directions through gif2frm -6, and back: direction d's GIF
+// holds the art's images d x n to d x n + n - 1, each in its place relative
+// to the others of its direction.
+TEST(Frm2gifCommandLine, SixDirectionsFromOneGifComeBackApart) {
+  std::mt19937 random(66);
+  TempDir dir;
+  for (int run = 0; run < 3; ++run) {
+    const std::size_t perDirection = 1 + static_cast<std::size_t>(run);
+    const PaletteArt art =
+        drawPaletteArt(random, static_cast<int>(6 * perDirection));
+    dir.write("art.gif", art.gif);
+    ASSERT_EQ(
+        runGif2frm({"-6", "-d=0", "-f=gif", "art.gif"}, dir.path()).exitStatus,
+        0);
+    const ProgramResult shown = runFrm2gif({"art.frm"}, dir.path());
+    ASSERT_EQ(shown.output, kBanner + "Wrote art_0.gif to art_5.gif\n");
+    for (std::size_t d = 0; d < 6; ++d) {
+      const std::unique_ptr<GifFile> back =
+          decodeFile(dir.file("art_" + std::to_string(d) + ".gif"));
+      ASSERT_EQ(back->frames.size(), perDirection);
+      std::size_t reference = perDirection;  // the first image with pixels
+      for (std::size_t k = 0; k < perDirection; ++k) {
+        const std::size_t image = d * perDirection + k;
+        const GifFrame& frame = back->frames[k];
+        const Bytes expected = art.expectedIndices(image);
+        EXPECT_EQ(Bytes(frame.pixels.data(),
+                        frame.pixels.data() + frame.pixelCount()),
+                  expected.empty() ? Bytes{0} : expected)
+            << run << " " << d << " " << k;
+        if (expected.empty()) continue;
+        if (reference == perDirection) {
+          reference = k;
+          continue;
+        }
+        EXPECT_EQ(frame.descriptor.top - back->frames[reference].descriptor.top,
+                  art.images[image].top -
+                      art.images[d * perDirection + reference].top);
+      }
+    }
+  }
+}
+
 }  // namespace
