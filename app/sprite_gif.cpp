@@ -28,7 +28,7 @@ std::uint16_t frameDelay(std::uint16_t framesPerSecond) {
 }
 
 std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
-                                       const DirectionLayout& layout,
+                                       const DirectionPicture& layout,
                                        const PaletteColors& colors) {
   gifenc::GifBuilder gif;
   gifenc::Screen screen;

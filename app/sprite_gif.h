@@ -24,7 +24,7 @@ std::uint16_t frameDelay(std::uint16_t framesPerSecond);
 // The GIF file of direction of image, laid out by layout (which must fit a
 // GIF). Throws std::bad_alloc when the memory cannot be had.
 std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
-                                       const DirectionLayout& layout,
+                                       const DirectionPicture& layout,
                                        const PaletteColors& colors);
 
 #endif  // GIF2FRM_APP_SPRITE_GIF_H_

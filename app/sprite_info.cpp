@@ -22,7 +22,7 @@ void printSixFields(const char* name, const void* field) {
 }  // namespace
 
 void printSpriteInfo(const FrmImage& image,
-                     const std::vector<DirectionLayout>& layouts) {
+                     const std::vector<DirectionPicture>& layouts) {
   const FrmHeader header = image;
   std::printf("%-19s %lu\n", "version",
               static_cast<unsigned long>(header.version));

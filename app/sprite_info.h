@@ -11,6 +11,6 @@
 // Prints the sprite that the reader has filled, with the layout of each of
 // its directions, on standard output.
 void printSpriteInfo(const FrmImage& image,
-                     const std::vector<DirectionLayout>& layouts);
+                     const std::vector<DirectionPicture>& layouts);
 
 #endif  // GIF2FRM_APP_SPRITE_INFO_H_

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-DirectionLayout layOutDirection(const FrmImage& image, int direction) {
+DirectionPicture layOutDirection(const FrmImage& image, int direction) {
   const std::uint32_t count = image.framesPerDirection;
   const std::uint32_t first = count * static_cast<std::uint32_t>(direction);
-  DirectionLayout layout;
+  DirectionPicture layout;
   layout.frames.resize(count);
   // At most 65535 offsets of at most 32768 each: 64-bit sums never overflow.
   std::int64_t x = 0;

@@ -18,7 +18,7 @@ struct FramePlacement {
   std::int64_t top = 0;
 };
 
-struct DirectionLayout {
+struct DirectionPicture {
   // The bounding box of the frames, at least 1 x 1; a frame without pixels
   // counts as the point where its corner lies.
   std::int64_t width = 1;
@@ -31,6 +31,6 @@ struct DirectionLayout {
 
 // The layout of direction (0 to frmDirectionCount - 1) of a sprite that the
 // reader has filled.
-DirectionLayout layOutDirection(const FrmImage& image, int direction);
+DirectionPicture layOutDirection(const FrmImage& image, int direction);
 
 #endif  // GIF2FRM_APP_SPRITE_LAYOUT_H_

@@ -90,7 +90,7 @@ ViewerOutcome outputTargets(const std::string& inputPath, int directions,
 // them all before the first is renamed: a failure while writing leaves
 // every target as it was.
 ViewerOutcome writeGifs(const FrmImage& image,
-                        const std::vector<DirectionLayout>& layouts,
+                        const std::vector<DirectionPicture>& layouts,
                         const PaletteColors& colors,
                         const std::vector<OutputTarget>& targets) {
   std::vector<std::unique_ptr<platform::OutputFile>> files;
@@ -138,7 +138,7 @@ ViewerOutcome viewFile(const char* inputPath, const ViewerOptions& options,
   if (read != ViewerOutcome::Written) return read;
 
   const int directions = frmDirectionCount(image);
-  std::vector<DirectionLayout> layouts;
+  std::vector<DirectionPicture> layouts;
   for (int d = 0; d < directions; ++d) {
     layouts.push_back(layOutDirection(image, d));
   }

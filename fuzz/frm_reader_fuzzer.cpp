@@ -54,7 +54,7 @@ constexpr std::uint64_t kMostPixelsShown = 1u << 20;
 
 void checkShownDirection(const FrmImage& image, int direction,
                          const PaletteColors& colors, LzwDecoder& decoder) {
-  const DirectionLayout layout = layOutDirection(image, direction);
+  const DirectionPicture layout = layOutDirection(image, direction);
   FUZZ_CHECK(layout.frames.size() == image.framesPerDirection);
   if (!layout.fitsGif()) return;
   const std::vector<std::uint8_t> bytes =

@@ -74,7 +74,7 @@ TEST(Frm2gifGiflib, GiflibReadsTheSameFramesInTheSamePlaces) {
     FrmImage image;
     fillRandomSprite(random, run % 2 == 0 ? 1 : 6, image);
     for (int d = 0; d < frmDirectionCount(image); ++d) {
-      const DirectionLayout layout = layOutDirection(image, d);
+      const DirectionPicture layout = layOutDirection(image, d);
       const Bytes bytes = directionGif(image, d, layout, colors);
       MemoryReader reader{&bytes, 0};
       int error = 0;

@@ -72,7 +72,7 @@ std::unique_ptr<GifFile> decode(const Bytes& bytes) {
 // and indices, each frame whole and inside the screen, the palette as the
 // global colour table, index 0 transparent, each frame shown alone.
 std::unique_ptr<GifFile> shownDirection(const FrmImage& image, int d) {
-  const DirectionLayout layout = layOutDirection(image, d);
+  const DirectionPicture layout = layOutDirection(image, d);
   EXPECT_TRUE(layout.fitsGif());
   const PaletteColors colors = builtInColors();
   std::unique_ptr<GifFile> gif = decode(directionGif(image, d, layout, colors));

@@ -43,7 +43,7 @@ TEST(SpriteLayout, FramesHangFromTheirReferencePoints) {
   FrmImage image;
   // An odd width has its extra column right of the point.
   fill(image, {{5, 4, 10, 20}, {2, 2, -3, 1}, {0, 0, 100, -50}});
-  const DirectionLayout layout = layOutDirection(image, 0);
+  const DirectionPicture layout = layOutDirection(image, 0);
   // Frame 0: columns 8..12, rows 16..19; frame 1: 6..7, 19..20; the empty
   // frame 2 is the point (107, -29), and it counts.
   ASSERT_EQ(layout.frames.size(), 3u);
@@ -61,7 +61,7 @@ TEST(SpriteLayout, FramesHangFromTheirReferencePoints) {
 TEST(SpriteLayout, APictureIsAtLeastOnePixelAndAtMost65535) {
   FrmImage empty;
   fill(empty, {{0, 0, 5, 5}, {0, 3, 0, 0}});
-  const DirectionLayout dot = layOutDirection(empty, 0);
+  const DirectionPicture dot = layOutDirection(empty, 0);
   EXPECT_EQ(dot.width, 1);
   EXPECT_EQ(dot.height, 3);
 
