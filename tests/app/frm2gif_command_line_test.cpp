@@ -275,40 +275,6 @@ TEST(Frm2gifCommandLine, BadInputsEndWithTheirMessageAndWriteNothing) {
   EXPECT_EQ(dir.list(), (Names{"folder.frm", "sprite.frm", "sprite.gif"}));
 }
 
-// The two programs one after the other, as a user would run them: palette
-// art converted with -d=0 comes back with its own indices.
-TEST(Frm2gifCommandLine, ArtComesBackThroughBothPrograms) {
-  std::mt19937 random(2024);
-  TempDir dir;
-  for (int run = 0; run < 3; ++run) {
-    const PaletteArt art = drawPaletteArt(random, 3 + run);
-    dir.write("art.gif", art.gif);
-    ASSERT_EQ(runGif2frm({"-d=0", "art.gif"}, dir.path()).exitStatus, 0);
-    const ProgramResult shown =
-        runFrm2gif({"-o=back.gif", "art.frm"}, dir.path());
-    ASSERT_EQ(shown.exitStatus, 0) << shown.output;
-    const std::unique_ptr<GifFile> back = decodeFile(dir.file("back.gif"));
-    ASSERT_EQ(back->frames.size(), art.images.size());
-    for (std::size_t k = 0; k < art.images.size(); ++k) {
-      const GifFrame& frame = back->frames[k];
-      const Bytes expected = art.expectedIndices(k);
-      EXPECT_EQ(
-          Bytes(frame.pixels.data(), frame.pixels.data() + frame.pixelCount()),
-          expected.empty() ? Bytes{0} : expected)
-          << run << " " << k;
-    }
-    // Vertically to the pixel, relative to the last image.
-    const gifenc::Image& last = art.images.back();
-    for (std::size_t k = 0; k < art.images.size(); ++k) {
-      if (art.images[k].pixels.empty() || last.pixels.empty()) continue;
-      EXPECT_EQ(
-          back->frames[k].descriptor.top - back->frames.back().descriptor.top,
-          art.images[k].top - last.top)
-          << run << " " << k;
-    }
-  }
-}
-
 // One GIF of six directions through gif2frm -6, and back: direction d's GIF
 // holds the art's images d x n to d x n + n - 1, each in its place relative
 // to the others of its direction.

@@ -67,13 +67,6 @@ TEST(Frm2gifFaults, EveryFailedAllocationEndsWithNotEnoughMemory) {
   EXPECT_GE(sweepFaults(failNewAfter, "Not enough memory\n"), 60);
 }
 
-TEST(Frm2gifFaults, EveryFailedReadEndsWithCantRead) {
-  // The header, then each frame's header and pixels (an empty frame's
-  // pixels take no read).
-  EXPECT_EQ(sweepFaults(platform::failReadAfter, "Can't read input file\n"),
-            36);
-}
-
 TEST(Frm2gifFaults, EveryFailedWriteLeavesAllSixAsTheyWere) {
   // Each GIF is one write and one flush; all twelve come before the first
   // rename.

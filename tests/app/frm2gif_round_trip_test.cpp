@@ -3,8 +3,9 @@
 // source GIF had its image, relative to the first image: vertically to the
 // pixel, horizontally within one (the centre of an odd width rounds). The
 // sprites come from random palette art (through the conversion with -d=0,
-// so the indices are the art's own), from six directions built directly,
-// and from every GIF of the shared corpus that converts with -n.
+// so the indices are the art's own) and from every GIF of the shared corpus
+// that converts with -n. (Six directions go both ways through the programs
+// in frm2gif_command_line_test, and through giflib in frm2gif_giflib_test.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -167,73 +168,6 @@ TEST(Frm2gifRoundTrip, PaletteArtComesBackWithItsOwnIndicesInItsPlaces) {
       EXPECT_EQ(indices, expected.empty() ? Bytes{0} : expected) << k;
     }
     expectPlacedLike(*shown, source);
-  }
-}
-
-// The same as expectPlacedLike, without the rounding of a source screen.
-void expectPlacedExactly(const GifFile& shown,
-                         const std::vector<Rect>& expected) {
-  ASSERT_EQ(shown.frames.size(), expected.size());
-  std::size_t reference = 0;
-  while (reference < expected.size() && isEmpty(expected[reference])) {
-    ++reference;
-  }
-  for (std::size_t k = reference + 1; k < expected.size(); ++k) {
-    if (isEmpty(expected[k])) continue;
-    const Rect at = rectOf(shown.frames[k]);
-    const Rect from = rectOf(shown.frames[reference]);
-    EXPECT_EQ(at.left - from.left, expected[k].left - expected[reference].left);
-    EXPECT_EQ(at.top - from.top, expected[k].top - expected[reference].top);
-  }
-}
-
-// Six directions of random frames and offsets, as the converter would lay
-// them out: each direction is one GIF, placed by its own offsets alone.
-TEST(Frm2gifRoundTrip, SixDirectionsEachBecomeAGifOfTheirOwnFrames) {
-  std::mt19937 random(6);
-  auto between = [&](int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-  };
-  for (int run = 0; run < 30; ++run) {
-    SCOPED_TRACE(run);
-    const auto perDirection = static_cast<std::uint16_t>(between(1, 5));
-    FrmImage built;
-    ASSERT_TRUE(built.allocateFrameArray(perDirection, 6));
-    built.framesPerSecond = static_cast<std::uint16_t>(between(0, 30));
-    std::uint32_t area = 0;
-    for (std::uint32_t i = 0; i < 6u * perDirection; ++i) {
-      if (i % perDirection == 0) built.dataOffset[i / perDirection] = area;
-      FrmFrame* frame =
-          built.allocateFrame(i, static_cast<std::uint16_t>(between(0, 30)),
-                              static_cast<std::uint16_t>(between(0, 30)));
-      ASSERT_NE(frame, nullptr);
-      frame->offsetX = static_cast<std::int16_t>(between(-40, 40));
-      frame->offsetY = static_cast<std::int16_t>(between(-40, 40));
-      for (std::uint32_t p = 0; p < frame->pixelCount; ++p) {
-        frame->pixels()[p] = static_cast<std::uint8_t>(between(0, 255));
-      }
-      area += 12 + frame->pixelCount;
-    }
-    built.frameAreaSize = area;
-    FrmImage image;
-    writeAndReadBack(built, image);
-    for (int d = 0; d < 6; ++d) {
-      SCOPED_TRACE(d);
-      const std::unique_ptr<GifFile> shown = shownDirection(image, d);
-      // The reference point of frame k is the sum of its direction's
-      // offsets up to k; the frame hangs from it, centred above it.
-      std::vector<Rect> expected;
-      std::int64_t x = 0;
-      std::int64_t y = 0;
-      for (std::uint32_t k = 0; k < perDirection; ++k) {
-        const FrmFrame& frame = *image.frames[d * perDirection + k];
-        x += frame.offsetX;
-        y += frame.offsetY;
-        expected.push_back(
-            {x - frame.width / 2, y - frame.height, frame.width, frame.height});
-      }
-      expectPlacedExactly(*shown, expected);
-    }
   }
 }
 

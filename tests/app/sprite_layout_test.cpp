@@ -58,23 +58,4 @@ TEST(SpriteLayout, FramesHangFromTheirReferencePoints) {
   EXPECT_TRUE(layout.fitsGif());
 }
 
-TEST(SpriteLayout, APictureIsAtLeastOnePixelAndAtMost65535) {
-  FrmImage empty;
-  fill(empty, {{0, 0, 5, 5}, {0, 3, 0, 0}});
-  const DirectionPicture dot = layOutDirection(empty, 0);
-  EXPECT_EQ(dot.width, 1);
-  EXPECT_EQ(dot.height, 3);
-
-  // The last frame's point is 65534 to the right of the first frame's
-  // column 0; three columns of it reach column 65535, one too many.
-  FrmImage wide;
-  fill(wide, {{1, 1, 0, 0}, {1, 1, 32767, 0}, {3, 1, 32767, 0}});
-  EXPECT_EQ(layOutDirection(wide, 0).width, 65536);
-  EXPECT_FALSE(layOutDirection(wide, 0).fitsGif());
-  FrmImage fits;
-  fill(fits, {{1, 1, 0, 0}, {1, 1, 32767, 0}, {2, 1, 32767, 0}});
-  EXPECT_EQ(layOutDirection(fits, 0).width, 65535);
-  EXPECT_TRUE(layOutDirection(fits, 0).fitsGif());
-}
-
 }  // namespace

@@ -178,25 +178,6 @@ TEST(FrmReader, EachBrokenRuleHasItsOwnStatus) {
   }
 }
 
-TEST(FrmReader, DirectionOffsetsMustNameEachDirectionsFirstFrame) {
-  FrmImage original;
-  fillSixDirections(original);
-  const Bytes good = written(original);
-  for (int d = 0; d < 6; ++d) {
-    for (int change : {-1, 1}) {
-      Bytes bytes = good;
-      // dataOffset[d] is big-endian at 34 + 4d; a step of its low byte that
-      // does not carry changes it by one.
-      std::uint8_t& low = bytes[34 + 4 * d + 3];
-      ASSERT_TRUE(d == 0 || (low > 0 && low < 255));
-      low = static_cast<std::uint8_t>(low + change);
-      FrmImage image;
-      EXPECT_EQ(readBytes(bytes, image), FrmReadStatus::BadDirectionOffset)
-          << d << " " << change;
-    }
-  }
-}
-
 TEST(FrmReader, AShortReadIsAFailure) {
   // The file claims more bytes than the source delivers, as when it shrinks
   // while it is read.
@@ -204,16 +185,6 @@ TEST(FrmReader, AShortReadIsAFailure) {
   platform::MemorySource source(bytes.data(), bytes.size() - 1);
   FrmImage image;
   EXPECT_EQ(readFrm(source, bytes.size(), image), FrmReadStatus::ReadFailed);
-}
-
-TEST(FrmReader, AllocationFailuresAreReported) {
-  for (std::uint64_t nth : {1, 2}) {
-    FrmImage image;
-    platform::failAllocationAfter(nth);
-    const FrmReadStatus status = readBytes(exampleFile(), image);
-    platform::failAllocationAfter(0);
-    EXPECT_EQ(status, FrmReadStatus::NoMemory) << nth;
-  }
 }
 
 // Every prefix of a small six-direction sprite, and every single bit flipped

@@ -41,20 +41,6 @@ TEST(OutputFiles, SeveralArePendingUntilEachIsCommitted) {
   EXPECT_EQ(dir.read("b.out"), Bytes(11, 'b'));
 }
 
-TEST(OutputFiles, DiscardingOneLeavesTheOthers) {
-  TempDir dir;
-  auto first = std::make_unique<platform::OutputFile>();
-  platform::OutputFile second;
-  ASSERT_TRUE(first->create(dir.path()));
-  ASSERT_TRUE(second.create(dir.path()));
-  ASSERT_TRUE(second.write("x", 1));
-  first.reset();  // the destructor discards
-  EXPECT_EQ(dir.list().size(), 1u);
-  EXPECT_EQ(second.commit(dir.file("x.out")),
-            platform::OutputFile::CommitResult::Ok);
-  EXPECT_EQ(dir.list(), std::vector<std::string>({"x.out"}));
-}
-
 TEST(OutputFiles, NoMoreThanTheLimitArePending) {
   TempDir dir;
   platform::OutputFile files[platform::kMaxPendingOutputs + 1];
