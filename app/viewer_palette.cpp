@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "color/palette.h"
+// The palette files are read by the converter's colour matching, which comes
+// to this branch with its merge; until then -p= reads no file.
 #if __has_include("color/palette_file.h")
 #include "color/palette_file.h"
 #define GIF2FRM_HAS_PALETTE_FILES 1

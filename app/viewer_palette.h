@@ -8,7 +8,8 @@
 
 #include "app/viewer_options.h"
 
-// 256 entries of 6-bit red, green and blue, as the palette resource begins.
+// 256 entries of 6-bit red, green and blue, as the palette resource begins:
+// the same type as the palette files' (color/palette_file.h).
 using PaletteColors = std::array<std::uint8_t, 768>;
 
 // Fills colors from the -p= file, or from the built-in palette without one.

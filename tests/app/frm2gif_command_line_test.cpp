@@ -317,4 +317,46 @@ TEST(Frm2gifCommandLine, SixDirectionsFromOneGifComeBackApart) {
   }
 }
 
+#if __has_include("color/palette_file.h")
+// -p= colours the GIFs: the built-in palette's own file gives the same
+// bytes, another palette another colour table.
+TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
+  TempDir dir;
+  dir.write("s.frm", readFileBytes(kViewerData + "six_directions.frm"));
+  dir.write("builtin.pal", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) +
+                                         "/resources/palette.pal"));
+  Bytes ramp(768);
+  for (std::size_t i = 0; i < ramp.size(); ++i) {
+    ramp[i] = static_cast<std::uint8_t>((i / 3 + i % 3 * 20) % 64);
+  }
+  dir.write("ramp.pal", ramp);
+  dir.write("bad.pal", std::string("not a palette"));
+  std::filesystem::create_directory(dir.file("plain"));
+  std::filesystem::create_directory(dir.file("same"));
+  std::filesystem::create_directory(dir.file("ramp"));
+
+  ASSERT_EQ(runFrm2gif({"-o=plain", "s.frm"}, dir.path()).exitStatus, 0);
+  ASSERT_EQ(
+      runFrm2gif({"-p=builtin.pal", "-o=same", "s.frm"}, dir.path()).exitStatus,
+      0);
+  ASSERT_EQ(
+      runFrm2gif({"-p=ramp.pal", "-o=ramp", "s.frm"}, dir.path()).exitStatus,
+      0);
+  for (int d = 0; d < 6; ++d) {
+    const std::string name = "/s_" + std::to_string(d) + ".gif";
+    EXPECT_EQ(dir.read("same" + name), dir.read("plain" + name));
+    const std::unique_ptr<GifFile> gif = decodeFile(dir.file("ramp" + name));
+    for (std::size_t i = 0; i < 768; ++i) {
+      // 6 bits spread over 8: c << 2 | c >> 4.
+      EXPECT_EQ(gif->globalColorTable.data()[i], (ramp[i] << 2 | ramp[i] >> 4))
+          << i;
+    }
+  }
+  const ProgramResult bad =
+      runFrm2gif({"-p=bad.pal", "-o=ramp", "s.frm"}, dir.path());
+  EXPECT_EQ(bad.exitStatus, 1);
+  EXPECT_EQ(bad.output, kBanner + "Can't read palette file bad.pal\n");
+}
+#endif
+
 }  // namespace
