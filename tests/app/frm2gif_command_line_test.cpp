@@ -317,7 +317,7 @@ TEST(Frm2gifCommandLine, SixDirectionsFromOneGifComeBackApart) {
   }
 }
 
-#if __has_include("color/palette_file.h")
+#ifdef GIF2FRM_PALETTE_FILES
 // -p= colours the GIFs: the built-in palette's own file gives the same
 // bytes, another palette another colour table.
 TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
