@@ -37,14 +37,23 @@ PathParts splitPath(const std::string& path,
 
 }  // namespace
 
-std::string outputFileName(const std::string& inputPath,
-                           bool (*isLeadByte)(unsigned char)) {
+std::string baseFileName(const std::string& inputPath,
+                         bool (*isLeadByte)(unsigned char)) {
   const PathParts parts = splitPath(inputPath, isLeadByte);
   std::size_t end =
       parts.lastDot == std::string::npos ? inputPath.size() : parts.lastDot;
   std::string base = inputPath.substr(parts.filePart, end - parts.filePart);
   if (base.size() > kMaxBaseName) base.resize(kMaxBaseName);
-  return base + ".frm";
+  return base;
+}
+
+std::string baseFileName(const std::string& inputPath) {
+  return baseFileName(inputPath, platform::isLeadByte);
+}
+
+std::string outputFileName(const std::string& inputPath,
+                           bool (*isLeadByte)(unsigned char)) {
+  return baseFileName(inputPath, isLeadByte) + ".frm";
 }
 
 std::string outputFileName(const std::string& inputPath) {

@@ -13,6 +13,12 @@ std::string outputFileName(const std::string& inputPath,
 // The same with the process's own code page.
 std::string outputFileName(const std::string& inputPath);
 
+// The base of an output name: the input path's file part without its last
+// extension, cut to 255 bytes, read in the process's own code page.
+std::string baseFileName(const std::string& inputPath,
+                         bool (*isLeadByte)(unsigned char));
+std::string baseFileName(const std::string& inputPath);
+
 // Where an output goes: the file it creates or replaces, and the directory
 // that file is in, where its temporary file must be made so that the final
 // rename never crosses file systems.

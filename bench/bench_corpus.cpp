@@ -6,7 +6,7 @@
 
 #include "bench/synthetic_pictures.h"
 #include "color/palette.h"
-#include "tools/gifenc/gifenc.h"
+#include "gif/encoder/gifenc.h"
 
 namespace bench {
 

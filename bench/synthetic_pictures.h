@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/gifenc/gif_builder.h"
+#include "gif/encoder/gif_builder.h"
 
 namespace bench {
 

@@ -104,16 +104,7 @@ int FrmImage::write(platform::ByteSink& sink) const {
   }
 
   FrmHeader header = *this;
-  swapDword(&header.version);
-  swapWord(&header.framesPerSecond);
-  swapWord(&header.actionFrame);
-  swapWord(&header.framesPerDirection);
-  for (int d = 0; d < kFrmDirections; ++d) {
-    swapWord(&header.shiftX[d]);
-    swapWord(&header.shiftY[d]);
-    swapDword(&header.dataOffset[d]);
-  }
-  swapDword(&header.frameAreaSize);
+  reverseFieldBytes(header);
   if (!sink.write(&header, sizeof(header))) return 1;
 
   // The array holds the directions one after another, as the file does.
@@ -124,11 +115,7 @@ int FrmImage::write(platform::ByteSink& sink) const {
     for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
       const FrmFrame& frame = *run[i];
       FrmFrameHeader frameHeader = frame;
-      swapWord(&frameHeader.width);
-      swapWord(&frameHeader.height);
-      swapDword(&frameHeader.pixelCount);
-      swapWord(&frameHeader.offsetX);
-      swapWord(&frameHeader.offsetY);
+      reverseFieldBytes(frameHeader);
       if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
       if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
     }

@@ -14,16 +14,18 @@
 //    62      frame area: one frame record per frame, no gaps
 //
 // The file is 62 + frameAreaSize bytes long; frameAreaSize counts the frame
-// headers too. The frames lie direction after direction, framesPerDirection
-// to a direction, and dataOffset[k] is where direction k's first frame starts,
+// headers too. A sprite has one direction, or six: six when any of
+// dataOffset[1] to [5] is non-zero. Then the frame area holds
+// framesPerDirection frames of direction 0, then as many of direction 1, and
+// so on, and dataOffset[k] is where direction k's first frame starts,
 // counted from the start of the frame area. A sprite of one direction keeps
-// the other five directions' shifts and offsets 0.
+// all its frames in direction 0, and every dataOffset is 0.
 #ifndef GIF2FRM_FRM_FRM_RECORDS_H_
 #define GIF2FRM_FRM_FRM_RECORDS_H_
 
 #include <cstdint>
 
-constexpr int kFrmDirections = 6;
+constexpr int kFrmDirections = 6;  // the header's room for directions
 constexpr std::uint32_t kFrmVersion = 4;
 // What the 16-bit frame count and the 32-bit frame area size can describe.
 constexpr std::uint32_t kFrmMaxFramesPerDirection = 0xFFFFu;
@@ -54,5 +56,14 @@ struct FrmFrameHeader {
 
 static_assert(sizeof(FrmHeader) == 62, "62 bytes in the file");
 static_assert(sizeof(FrmFrameHeader) == 12, "12 bytes in the file");
+
+// How many directions a header describes: 6 when any of dataOffset[1] to
+// [5] is non-zero, otherwise 1.
+inline int frmDirectionCount(const FrmHeader& header) {
+  for (int d = 1; d < kFrmDirections; ++d) {
+    if (header.dataOffset[d] != 0) return kFrmDirections;
+  }
+  return 1;
+}
 
 #endif  // GIF2FRM_FRM_FRM_RECORDS_H_

@@ -24,6 +24,11 @@ class InputFile : public ByteSource {
   // file we may not read is a failed open.
   bool open(const char* path);
 
+  // The size of the open file in bytes, as it is now; false when it has
+  // none (a pipe or a device) or cannot be asked. Readers of formats that
+  // declare their own sizes check them against it before they allocate.
+  bool size(std::uint64_t& bytes) const;
+
   // Reads the next piece of the file. An error of the device ends the data
   // there, and failed() tells of it afterwards.
   std::size_t readSome(std::uint8_t* buffer, std::size_t size) override;

@@ -25,6 +25,15 @@ bool InputFile::open(const char* path) {
   return true;
 }
 
+bool InputFile::size(std::uint64_t& bytes) const {
+  struct stat info;
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    return false;
+  }
+  bytes = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
 std::size_t InputFile::readSome(std::uint8_t* buffer, std::size_t size) {
   if (fd_ < 0 || failed_) return 0;
   if (injectedReadFault()) {

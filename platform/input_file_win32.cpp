@@ -35,6 +35,16 @@ bool InputFile::open(const char* path) {
   return true;
 }
 
+bool InputFile::size(std::uint64_t& bytes) const {
+  LARGE_INTEGER fileSize;
+  if (!isOpen() || ::GetFileType(asHandle(handle_)) != FILE_TYPE_DISK ||
+      !::GetFileSizeEx(asHandle(handle_), &fileSize) || fileSize.QuadPart < 0) {
+    return false;
+  }
+  bytes = static_cast<std::uint64_t>(fileSize.QuadPart);
+  return true;
+}
+
 std::size_t InputFile::readSome(std::uint8_t* buffer, std::size_t size) {
   if (!isOpen() || failed_) return 0;
   if (injectedReadFault()) {

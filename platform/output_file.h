@@ -1,9 +1,14 @@
-// The output FRM file, written so that a run either replaces the target
+// An output file, written so that a run either replaces the target
 // completely or leaves it as it was: the bytes go to a temporary file of a
 // short name of its own in the target's own directory (so that the rename
 // stays within one file system), which is flushed to disk and then renamed
-// over the target. A failed or interrupted run removes the
-// temporary file.
+// over the target. A failed or interrupted run removes the temporary file.
+//
+// Several output files may be pending at once (up to kMaxPendingOutputs),
+// so that a program writing a set of files can write and flush every one of
+// them (finish) before it renames the first (commit): a failure while
+// writing then leaves every target as it was. An interruption removes every
+// pending temporary file.
 #ifndef GIF2FRM_PLATFORM_OUTPUT_FILE_H_
 #define GIF2FRM_PLATFORM_OUTPUT_FILE_H_
 
@@ -16,6 +21,9 @@
 
 namespace platform {
 
+// How many output files may have a temporary file at the same time.
+constexpr int kMaxPendingOutputs = 8;
+
 class OutputFile : public ByteSink {
  public:
   OutputFile() = default;
@@ -25,17 +33,23 @@ class OutputFile : public ByteSink {
 
   // Creates the temporary file in directory, the one the target will be in
   // ("." or empty: the current directory). False when that is not possible,
-  // for instance when the directory does not exist.
+  // for instance when the directory does not exist, or when
+  // kMaxPendingOutputs other output files are pending already.
   bool create(const std::string& directory = ".");
 
   bool write(const void* bytes, std::size_t size) override;
 
   enum class CommitResult { Ok, WriteFailed, CreateFailed };
-  // Flushes the temporary file and renames it to targetName, replacing a
-  // file of that name. WriteFailed when any write or the flush failed,
-  // CreateFailed when the target name cannot take the file (for instance,
-  // it names a directory). On any failure the temporary file is removed and
-  // an existing target is untouched.
+  // Flushes the temporary file to disk and closes it; it stays pending,
+  // for commit to rename. WriteFailed, and the temporary file removed, when
+  // any write or the flush failed; CreateFailed when nothing was created.
+  CommitResult finish();
+
+  // Finishes the temporary file, unless that was done, and renames it to
+  // targetName, replacing a file of that name. WriteFailed when any write or
+  // the flush failed, CreateFailed when the target name cannot take the file
+  // (for instance, it names a directory). On any failure the temporary file
+  // is removed and an existing target is untouched.
   CommitResult commit(const std::string& targetName);
 
   // Closes and removes the temporary file, if there is one.
@@ -51,6 +65,7 @@ class OutputFile : public ByteSink {
 #else
   int fd_ = -1;
 #endif
+  int slot_ = -1;  // the pending temporary file's entry, or -1 for none
   bool failed_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -15,15 +16,29 @@
 namespace platform {
 namespace {
 
-// The temporary file's name, kept where a signal handler can reach it
-// without allocating: Ctrl-C during a long write must not leave it behind.
-char pendingTemporary[PATH_MAX] = "";
+// The pending temporary files' names, kept where a signal handler can reach
+// them without allocating: Ctrl-C during a long write must not leave them
+// behind. A name is complete before its flag goes up, and the file is gone
+// before the flag comes down, so the handler sees only whole names and
+// misses no file.
+char pendingNames[kMaxPendingOutputs][PATH_MAX];
+volatile std::sig_atomic_t pendingFlags[kMaxPendingOutputs];
 bool handlersInstalled = false;
 
 void removePendingAndDie(int signalNumber) {
-  if (pendingTemporary[0] != '\0') ::unlink(pendingTemporary);
+  for (int slot = 0; slot < kMaxPendingOutputs; ++slot) {
+    if (pendingFlags[slot] != 0) ::unlink(pendingNames[slot]);
+  }
   ::signal(signalNumber, SIG_DFL);
   ::raise(signalNumber);
+}
+
+// A free entry for one more pending file, or -1.
+int freeSlot() {
+  for (int slot = 0; slot < kMaxPendingOutputs; ++slot) {
+    if (pendingFlags[slot] == 0) return slot;
+  }
+  return -1;
 }
 
 void installHandlers() {
@@ -56,16 +71,20 @@ bool flushToDisk(int fd) {
 bool OutputFile::create(const std::string& directory) {
   discard();
   installHandlers();
+  const int slot = freeSlot();
+  if (slot < 0) return false;
   constexpr char kPattern[] = ".gif2frm-XXXXXX";
   std::string path = directory.empty() ? std::string(".") : directory;
   if (path.back() != '/') path += '/';
   path += kPattern;
-  char name[sizeof pendingTemporary];
+  char name[PATH_MAX];
   if (path.size() >= sizeof name) return false;
   std::memcpy(name, path.c_str(), path.size() + 1);
   int fd = ::mkstemp(name);
   if (fd < 0) return false;
-  std::memcpy(pendingTemporary, name, sizeof name);
+  std::memcpy(pendingNames[slot], name, sizeof name);
+  pendingFlags[slot] = 1;
+  slot_ = slot;
   // mkstemp makes the file private; the result gets the permissions any
   // newly created file would get.
   mode_t mask = ::umask(0);
@@ -96,8 +115,9 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
   return true;
 }
 
-OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
-  if (fd_ < 0) return CommitResult::CreateFailed;
+OutputFile::CommitResult OutputFile::finish() {
+  if (slot_ < 0) return CommitResult::CreateFailed;
+  if (fd_ < 0) return CommitResult::Ok;  // finished before
   bool written = !failed_ && !injectedWriteFault() && flushToDisk(fd_);
   written = (::close(fd_) == 0) && written;
   fd_ = -1;
@@ -105,11 +125,18 @@ OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
     discard();
     return CommitResult::WriteFailed;
   }
-  if (::rename(pendingTemporary, targetName.c_str()) != 0) {
+  return CommitResult::Ok;
+}
+
+OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
+  const CommitResult finished = finish();
+  if (finished != CommitResult::Ok) return finished;
+  if (::rename(pendingNames[slot_], targetName.c_str()) != 0) {
     discard();
     return CommitResult::CreateFailed;
   }
-  pendingTemporary[0] = '\0';
+  pendingFlags[slot_] = 0;
+  slot_ = -1;
   return CommitResult::Ok;
 }
 
@@ -118,9 +145,10 @@ void OutputFile::discard() {
     ::close(fd_);
     fd_ = -1;
   }
-  if (pendingTemporary[0] != '\0') {
-    ::unlink(pendingTemporary);
-    pendingTemporary[0] = '\0';
+  if (slot_ >= 0) {
+    ::unlink(pendingNames[slot_]);
+    pendingFlags[slot_] = 0;
+    slot_ = -1;
   }
 }
 

@@ -3,7 +3,7 @@
 // access, shared for reading, create always, normal attributes), written
 // with WriteFile, flushed and closed, then moved over the target with
 // MoveFileExA. A failed run, or one ended by Ctrl-C or by closing the
-// console, deletes the temporary file.
+// console, deletes every pending temporary file.
 #include <windows.h>
 
 #include <atomic>
@@ -15,37 +15,48 @@
 namespace platform {
 namespace {
 
-// The temporary file as the console control handler sees it. That handler
-// runs on a thread of its own, so the handle is taken with an atomic
-// exchange by whichever side closes it, and the name is only deleted by the
-// side that clears temporaryPending.
-char pendingTemporary[MAX_PATH] = "";
-std::atomic<bool> temporaryPending{false};
-std::atomic<HANDLE> pendingHandle{INVALID_HANDLE_VALUE};
+// The pending temporary files as the console control handler sees them.
+// That handler runs on a thread of its own, so a handle is taken with an
+// atomic exchange by whichever side closes it, and a name is only deleted by
+// the side that clears its pending flag. A name is complete before its flag
+// is set.
+char pendingNames[kMaxPendingOutputs][MAX_PATH];
+std::atomic<bool> pendingFlags[kMaxPendingOutputs];
+std::atomic<HANDLE> pendingHandles[kMaxPendingOutputs];  // null: none open
 bool handlerInstalled = false;
 
 // WriteFile takes a 32-bit count; larger blocks are written in pieces.
 constexpr std::size_t kLargestWrite = 1u << 30;
 
-void closePendingHandle() {
-  HANDLE handle = pendingHandle.exchange(INVALID_HANDLE_VALUE);
-  if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+void closePendingHandle(int slot) {
+  HANDLE handle = pendingHandles[slot].exchange(nullptr);
+  if (handle != nullptr) ::CloseHandle(handle);
 }
 
-void deletePendingTemporary() {
-  closePendingHandle();  // an open file cannot be deleted
-  if (temporaryPending.exchange(false)) ::DeleteFileA(pendingTemporary);
+void deletePendingTemporary(int slot) {
+  closePendingHandle(slot);  // an open file cannot be deleted
+  if (pendingFlags[slot].exchange(false)) ::DeleteFileA(pendingNames[slot]);
 }
 
-BOOL WINAPI removeTemporaryOnInterrupt(DWORD /*event*/) {
-  deletePendingTemporary();
+BOOL WINAPI removeTemporariesOnInterrupt(DWORD /*event*/) {
+  for (int slot = 0; slot < kMaxPendingOutputs; ++slot) {
+    deletePendingTemporary(slot);
+  }
   return FALSE;  // the default handler then ends the process as usual
+}
+
+// A free entry for one more pending file, or -1.
+int freeSlot() {
+  for (int slot = 0; slot < kMaxPendingOutputs; ++slot) {
+    if (!pendingFlags[slot]) return slot;
+  }
+  return -1;
 }
 
 void installHandler() {
   if (handlerInstalled) return;
   handlerInstalled = true;
-  ::SetConsoleCtrlHandler(removeTemporaryOnInterrupt, TRUE);
+  ::SetConsoleCtrlHandler(removeTemporariesOnInterrupt, TRUE);
 }
 
 }  // namespace
@@ -53,20 +64,23 @@ void installHandler() {
 bool OutputFile::create(const std::string& directory) {
   discard();
   installHandler();
+  const int slot = freeSlot();
+  if (slot < 0) return false;
   // "g2f" and four hex digits: short enough for any file system, and made
   // unique by GetTempFileNameA, which creates the empty file.
   char name[MAX_PATH];
   const char* folder = directory.empty() ? "." : directory.c_str();
   if (::GetTempFileNameA(folder, "g2f", 0, name) == 0) return false;
-  std::memcpy(pendingTemporary, name, sizeof name);
-  temporaryPending = true;
+  std::memcpy(pendingNames[slot], name, sizeof name);
+  pendingFlags[slot] = true;
+  slot_ = slot;
   HANDLE handle = ::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    deletePendingTemporary();
+    discard();
     return false;
   }
-  pendingHandle = handle;
+  pendingHandles[slot] = handle;
   handle_ = handle;
   failed_ = false;
   return true;
@@ -95,31 +109,42 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
   return true;
 }
 
-OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
-  if (handle_ == nullptr) return CommitResult::CreateFailed;
+OutputFile::CommitResult OutputFile::finish() {
+  if (slot_ < 0) return CommitResult::CreateFailed;
+  if (handle_ == nullptr) return CommitResult::Ok;  // finished before
   bool written = !failed_ && !injectedWriteFault() &&
                  ::FlushFileBuffers(static_cast<HANDLE>(handle_)) != 0;
-  HANDLE handle = pendingHandle.exchange(INVALID_HANDLE_VALUE);
-  if (handle == INVALID_HANDLE_VALUE || !::CloseHandle(handle)) written = false;
+  HANDLE handle = pendingHandles[slot_].exchange(nullptr);
+  if (handle == nullptr || !::CloseHandle(handle)) written = false;
   handle_ = nullptr;
   if (!written) {
     discard();
     return CommitResult::WriteFailed;
   }
+  return CommitResult::Ok;
+}
+
+OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
+  const CommitResult finished = finish();
+  if (finished != CommitResult::Ok) return finished;
   // Write-through: the rename is on the disk when the call returns, so the
   // success message is never printed for a file that a crash could lose.
-  if (!::MoveFileExA(pendingTemporary, targetName.c_str(),
+  if (!::MoveFileExA(pendingNames[slot_], targetName.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     discard();
     return CommitResult::CreateFailed;
   }
-  temporaryPending = false;
+  pendingFlags[slot_] = false;
+  slot_ = -1;
   return CommitResult::Ok;
 }
 
 void OutputFile::discard() {
   handle_ = nullptr;
-  deletePendingTemporary();
+  if (slot_ >= 0) {
+    deletePendingTemporary(slot_);
+    slot_ = -1;
+  }
 }
 
 }  // namespace platform

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "gif/encoder/gifenc.h"
 #include "support/child_run.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-#include "tools/gifenc/gifenc.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "gif/encoder/gifenc.h"
 #include "platform/byte_buffer.h"
 #include "platform/io_faults.h"
 #include "support/child_run.h"
 #include "support/failing_new.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-#include "tools/gifenc/gifenc.h"
 
 namespace {
 

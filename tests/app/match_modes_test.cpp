@@ -18,7 +18,7 @@
 #include "gif/lzw_decoder.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-#include "tools/gifenc/gif_builder.h"
+#include "gif/encoder/gif_builder.h"
 
 namespace {
 

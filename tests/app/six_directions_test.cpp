@@ -11,11 +11,11 @@
 #include "app/conversion.h"
 #include "app/frame_rate.h"
 #include "app/sprite_assembly.h"
+#include "gif/encoder/gifenc.h"
 #include "gif/lzw_decoder.h"
 #include "support/failed_run.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
-#include "tools/gifenc/gifenc.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "gif/encoder/gifenc.h"
 #include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
 #include "support/temp_dir.h"
-#include "tools/gifenc/gifenc.h"
 
 namespace {
 

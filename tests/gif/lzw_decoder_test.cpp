@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
+#include "gif/encoder/gifenc.h"
 #include "gif/gif_file.h"
-#include "tools/gifenc/gifenc.h"
 
 namespace {
 

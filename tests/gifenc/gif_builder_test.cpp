@@ -1,4 +1,4 @@
-#include "tools/gifenc/gif_builder.h"
+#include "gif/encoder/gif_builder.h"
 
 #include <gtest/gtest.h>
 

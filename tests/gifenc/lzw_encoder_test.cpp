@@ -1,4 +1,4 @@
-#include "tools/gifenc/lzw_encoder.h"
+#include "gif/encoder/lzw_encoder.h"
 
 #include <gtest/gtest.h>
 

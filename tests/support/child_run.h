@@ -1,7 +1,7 @@
-// Runs the program's run function, runConverter, inside a forked copy of the
-// test process: the real code path, with fault injection hooks that only the
-// child sees, and (in the sanitizer build) a leak check of the child before
-// it exits.
+// Runs a program's run function (runConverter, runViewer) inside a forked
+// copy of the test process: the real code path, with fault injection hooks that
+// only the child sees, and (in the sanitizer build) a leak check of the child
+// before it exits.
 #ifndef GIF2FRM_TESTS_SUPPORT_CHILD_RUN_H_
 #define GIF2FRM_TESTS_SUPPORT_CHILD_RUN_H_
 
@@ -10,9 +10,9 @@
 #include <vector>
 
 struct ChildRun {
-  int exitStatus = -1;    // runConverter's result; -1 when it did not return
-  int signal = 0;         // the signal that ended the child, if one did
-  bool leaked = false;    // LeakSanitizer found memory nobody frees
+  int exitStatus = -1;  // the run function's result; -1 when it did not return
+  int signal = 0;       // the signal that ended the child, if one did
+  bool leaked = false;  // LeakSanitizer found memory nobody frees
   bool timedOut = false;  // the run took longer than it was given
   std::string output;     // everything printed on standard output
 };
@@ -26,5 +26,11 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
                              const std::function<void()>& prepare = {},
                              unsigned timeoutSeconds = 60,
                              bool checkLeaks = true);
+
+// The same with frm2gif's run function, runViewer.
+ChildRun runViewerInChild(const std::vector<std::string>& args,
+                          const std::string& workDir,
+                          const std::function<void()>& prepare = {},
+                          unsigned timeoutSeconds = 60, bool checkLeaks = true);
 
 #endif  // GIF2FRM_TESTS_SUPPORT_CHILD_RUN_H_

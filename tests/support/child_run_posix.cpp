@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/run.h"
+#include "app/viewer_run.h"
 #include "support/child_run.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -26,7 +27,10 @@ namespace {
 constexpr int kLeakStatus = 86;
 constexpr int kSetupFailed = 87;
 
-[[noreturn]] void runChild(const std::vector<std::string>& args,
+using RunFunction = int (*)(int, char**);
+
+[[noreturn]] void runChild(RunFunction run,
+                           const std::vector<std::string>& args,
                            const std::string& workDir,
                            const std::function<void()>& prepare, int out,
                            unsigned timeoutSeconds, bool checkLeaks) {
@@ -42,8 +46,7 @@ constexpr int kSetupFailed = 87;
   }
   argv.push_back(nullptr);
   if (prepare) prepare();
-  const int status =
-      runConverter(static_cast<int>(argv.size() - 1), argv.data());
+  const int status = run(static_cast<int>(argv.size() - 1), argv.data());
   std::fflush(stdout);
 #ifdef GIF2FRM_CHECK_LEAKS
   if (checkLeaks && __lsan_do_recoverable_leak_check() != 0) {
@@ -56,12 +59,10 @@ constexpr int kSetupFailed = 87;
   ::_exit(status);
 }
 
-}  // namespace
-
-ChildRun runConverterInChild(const std::vector<std::string>& args,
-                             const std::string& workDir,
-                             const std::function<void()>& prepare,
-                             unsigned timeoutSeconds, bool checkLeaks) {
+ChildRun runInChild(RunFunction run, const std::vector<std::string>& args,
+                    const std::string& workDir,
+                    const std::function<void()>& prepare,
+                    unsigned timeoutSeconds, bool checkLeaks) {
   ChildRun result;
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return result;
@@ -75,7 +76,8 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
   }
   if (child == 0) {
     ::close(pipeEnds[0]);
-    runChild(args, workDir, prepare, pipeEnds[1], timeoutSeconds, checkLeaks);
+    runChild(run, args, workDir, prepare, pipeEnds[1], timeoutSeconds,
+             checkLeaks);
   }
   ::close(pipeEnds[1]);
   char chunk[4096];
@@ -101,4 +103,22 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
     result.timedOut = result.signal == SIGALRM;
   }
   return result;
+}
+
+}  // namespace
+
+ChildRun runConverterInChild(const std::vector<std::string>& args,
+                             const std::string& workDir,
+                             const std::function<void()>& prepare,
+                             unsigned timeoutSeconds, bool checkLeaks) {
+  return runInChild(runConverter, args, workDir, prepare, timeoutSeconds,
+                    checkLeaks);
+}
+
+ChildRun runViewerInChild(const std::vector<std::string>& args,
+                          const std::string& workDir,
+                          const std::function<void()>& prepare,
+                          unsigned timeoutSeconds, bool checkLeaks) {
+  return runInChild(runViewer, args, workDir, prepare, timeoutSeconds,
+                    checkLeaks);
 }

@@ -2,6 +2,17 @@
 
 const char kBannerFirstLine[] = "Brastok converter, version 0.1alpha\n";
 
+ProgramResult runGif2frm(const std::vector<std::string>& args,
+                         const std::string& workDir,
+                         std::uint64_t fileSizeLimit) {
+  return runProgram(GIF2FRM_EXE, args, workDir, fileSizeLimit);
+}
+
+ProgramResult runFrm2gif(const std::vector<std::string>& args,
+                         const std::string& workDir) {
+  return runProgram(FRM2GIF_EXE, args, workDir);
+}
+
 std::string withoutAuthorship(const std::string& output) {
   std::size_t first = output.find('\n');
   if (first == std::string::npos) return output;

@@ -1,13 +1,13 @@
 // The program in a child process made with fork and exec, its standard
 // output and error through pipes.
-#include "support/run_program.h"
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "support/run_program.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string drain(int fd) {
 
 }  // namespace
 
-ProgramResult runGif2frm(const std::vector<std::string>& args,
+ProgramResult runProgram(const char* path, const std::vector<std::string>& args,
                          const std::string& workDir,
                          std::uint64_t fileSizeLimit) {
   ProgramResult result;
@@ -47,10 +47,11 @@ ProgramResult runGif2frm(const std::vector<std::string>& args,
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(GIF2FRM_EXE));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(const_cast<char*>(path));
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(GIF2FRM_EXE, argv.data());
+    ::execv(path, argv.data());
     ::_exit(127);
   }
   ::close(out[1]);

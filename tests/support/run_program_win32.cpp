@@ -53,17 +53,17 @@ bool makePipe(HANDLE& readEnd, HANDLE& writeEnd) {
 
 }  // namespace
 
-ProgramResult runGif2frm(const std::vector<std::string>& args,
+ProgramResult runProgram(const char* path, const std::vector<std::string>& args,
                          const std::string& workDir,
                          std::uint64_t fileSizeLimit) {
   ProgramResult result;
   if (fileSizeLimit != 0) {
     // Windows has no per-process limit on the size of files; a test that
     // needs one is a POSIX test.
-    result.errors = "runGif2frm: no file size limit on Windows";
+    result.errors = "runProgram: no file size limit on Windows";
     return result;
   }
-  std::string commandLine = quoteArgument(GIF2FRM_EXE);
+  std::string commandLine = quoteArgument(path);
   for (const std::string& arg : args) commandLine += " " + quoteArgument(arg);
 
   HANDLE outRead, outWrite, errRead, errWrite;
@@ -103,7 +103,7 @@ ProgramResult runGif2frm(const std::vector<std::string>& args,
   result.output = drain(outRead);
   result.errors = drain(errRead);
   if (!started) {
-    result.errors += "runGif2frm: CreateProcessA failed, error " +
+    result.errors += "runProgram: CreateProcessA failed, error " +
                      std::to_string(startError);
     return result;
   }
@@ -115,7 +115,7 @@ ProgramResult runGif2frm(const std::vector<std::string>& args,
     result.exitStatus = static_cast<int>(status);
   } else {
     result.errors +=
-        "runGif2frm: the program ended with status " + std::to_string(status);
+        "runProgram: the program ended with status " + std::to_string(status);
   }
   ::CloseHandle(child.hThread);
   ::CloseHandle(child.hProcess);

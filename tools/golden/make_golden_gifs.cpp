@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/gifenc/gifenc.h"
+#include "gif/encoder/gifenc.h"
 
 namespace {
 

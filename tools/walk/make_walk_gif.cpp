@@ -11,7 +11,7 @@
 #include <iterator>
 #include <vector>
 
-#include "tools/gifenc/gif_builder.h"
+#include "gif/encoder/gif_builder.h"
 #include "tools/walk/walk_figure.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Linux package: cmake --install rules through CPack's .deb. The package
 # is unpacked (not installed, which would change the machine) and checked:
-# the files are where they belong, the program converts from there, and the
-# manual page formats without warnings.
+# the files are where they belong, the programs run from there, and the
+# manual pages format without warnings.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/../../.."
 cmake --preset web >/dev/null
 cmake --build --preset web >/dev/null
 cmake --preset pkg -DGIF2FRM_WEB_DIR="$PWD/build/web" >/dev/null
-cmake --build --preset pkg --target gif2frm gif2frm_man_page
+cmake --build --preset pkg --target gif2frm frm2gif gif2frm_man_page
 cpack --preset deb >/dev/null
 deb=$(ls build/pkg/gif2frm_*.deb)
 dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Architecture|Depends):'
@@ -19,6 +19,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/gif2frm usr/share/man/man1/gif2frm.1.gz \
+            usr/bin/frm2gif usr/share/man/man1/frm2gif.1.gz \
             usr/share/doc/gif2frm/README.md usr/share/gif2frm/palette.gpl \
             usr/share/gif2frm/palette.act usr/share/gif2frm/palette.pal; do
   [ -f "$root/$file" ] || { echo "$deb lacks /$file"; exit 1; }
@@ -32,10 +33,15 @@ done
 cp examples/walk.gif "$root/"
 (cd "$root" && PATH="$root/usr/bin:$PATH" gif2frm walk.gif | tail -1)
 [ -s "$root/walk.frm" ]
+# And back: the packaged frm2gif shows the sprite just made.
+(cd "$root" && PATH="$root/usr/bin:$PATH" frm2gif -o=shown.gif walk.frm | tail -1)
+[ -s "$root/shown.gif" ]
 
 if command -v groff >/dev/null; then
-  warnings=$(gzip -dc "$root/usr/share/man/man1/gif2frm.1.gz" |
-             groff -man -Tutf8 -ww -z 2>&1)
-  [ -z "$warnings" ] || { echo "$warnings"; exit 1; }
-  echo "gif2frm.1 formats without warnings"
+  for program in gif2frm frm2gif; do
+    warnings=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz" |
+               groff -man -Tutf8 -ww -z 2>&1)
+    [ -z "$warnings" ] || { echo "$warnings"; exit 1; }
+    echo "$program.1 formats without warnings"
+  done
 fi

@@ -1,4 +1,4 @@
-#include "tools/gifenc/code_widths.h"
+#include "gif/encoder/code_widths.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "tools/gifenc/code_stream.h"
+#include "gif/encoder/code_stream.h"
 
 #include <algorithm>
 #include <stdexcept>

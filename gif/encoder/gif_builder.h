@@ -1,9 +1,9 @@
-// Assembles GIF files block by block (GIF89a standard) for tests and example
-// data. Nothing is validated beyond what is needed to lay the bytes out, and
-// raw() puts arbitrary bytes anywhere, so broken files can be built as
-// easily as good ones.
-#ifndef GIF2FRM_TOOLS_GIFENC_GIF_BUILDER_H_
-#define GIF2FRM_TOOLS_GIFENC_GIF_BUILDER_H_
+// Assembles GIF files block by block (GIF89a standard): frm2gif's animations,
+// test files and example data. Nothing is validated beyond what is needed to
+// lay the bytes out, and raw() puts arbitrary bytes anywhere, so broken files
+// can be built as easily as good ones.
+#ifndef GIF2FRM_GIF_ENCODER_GIF_BUILDER_H_
+#define GIF2FRM_GIF_ENCODER_GIF_BUILDER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -115,4 +115,4 @@ std::uint8_t tableSizeField(std::size_t count);
 
 }  // namespace gifenc
 
-#endif  // GIF2FRM_TOOLS_GIFENC_GIF_BUILDER_H_
+#endif  // GIF2FRM_GIF_ENCODER_GIF_BUILDER_H_

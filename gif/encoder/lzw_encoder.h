@@ -1,7 +1,8 @@
-// A plain GIF LZW compressor (GIF89a standard, appendix F) for making test
-// images. It favours being obviously right over compressing well.
-#ifndef GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
-#define GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
+// A plain GIF LZW compressor (GIF89a standard, appendix F), for frm2gif's
+// animations and for test images. It favours being obviously right over
+// compressing well.
+#ifndef GIF2FRM_GIF_ENCODER_LZW_ENCODER_H_
+#define GIF2FRM_GIF_ENCODER_LZW_ENCODER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -29,4 +30,4 @@ std::vector<std::uint8_t> encodeImageData(
 
 }  // namespace gifenc
 
-#endif  // GIF2FRM_TOOLS_GIFENC_LZW_ENCODER_H_
+#endif  // GIF2FRM_GIF_ENCODER_LZW_ENCODER_H_

@@ -1,12 +1,12 @@
 // The bit widths with which a GIF decoder reads a sequence of LZW codes, so
 // that code streams can be written as plain code values.
-#ifndef GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_
-#define GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_
+#ifndef GIF2FRM_GIF_ENCODER_CODE_WIDTHS_H_
+#define GIF2FRM_GIF_ENCODER_CODE_WIDTHS_H_
 
 #include <cstdint>
 #include <vector>
 
-#include "tools/gifenc/code_stream.h"
+#include "gif/encoder/code_stream.h"
 
 namespace gifenc {
 
@@ -25,4 +25,4 @@ std::vector<Code> withWidths(int minCodeSize,
 
 }  // namespace gifenc
 
-#endif  // GIF2FRM_TOOLS_GIFENC_CODE_WIDTHS_H_
+#endif  // GIF2FRM_GIF_ENCODER_CODE_WIDTHS_H_

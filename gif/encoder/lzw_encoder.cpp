@@ -1,10 +1,10 @@
-#include "tools/gifenc/lzw_encoder.h"
+#include "gif/encoder/lzw_encoder.h"
 
 #include <stdexcept>
 #include <unordered_map>
 
-#include "tools/gifenc/code_stream.h"
-#include "tools/gifenc/code_widths.h"
+#include "gif/encoder/code_stream.h"
+#include "gif/encoder/code_widths.h"
 
 namespace gifenc {
 

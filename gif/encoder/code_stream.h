@@ -2,8 +2,8 @@
 // significant bit first (GIF89a standard, appendix F) and cut into data
 // sub-blocks of a chosen size. Tests use this to build exact code streams,
 // including malformed ones.
-#ifndef GIF2FRM_TOOLS_GIFENC_CODE_STREAM_H_
-#define GIF2FRM_TOOLS_GIFENC_CODE_STREAM_H_
+#ifndef GIF2FRM_GIF_ENCODER_CODE_STREAM_H_
+#define GIF2FRM_GIF_ENCODER_CODE_STREAM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -60,4 +60,4 @@ class CodeStream {
 
 }  // namespace gifenc
 
-#endif  // GIF2FRM_TOOLS_GIFENC_CODE_STREAM_H_
+#endif  // GIF2FRM_GIF_ENCODER_CODE_STREAM_H_

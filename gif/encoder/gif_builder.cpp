@@ -1,9 +1,9 @@
-#include "tools/gifenc/gif_builder.h"
+#include "gif/encoder/gif_builder.h"
 
 #include <algorithm>
 
-#include "tools/gifenc/code_stream.h"
-#include "tools/gifenc/lzw_encoder.h"
+#include "gif/encoder/code_stream.h"
+#include "gif/encoder/lzw_encoder.h"
 
 namespace gifenc {
 namespace {
