@@ -3,14 +3,8 @@
 #ifndef GIF2FRM_APP_VIEWER_PALETTE_H_
 #define GIF2FRM_APP_VIEWER_PALETTE_H_
 
-#include <array>
-#include <cstdint>
-
 #include "app/viewer_options.h"
-
-// 256 entries of 6-bit red, green and blue, as the palette resource begins:
-// the same type as the palette files' (color/palette_file.h).
-using PaletteColors = std::array<std::uint8_t, 768>;
+#include "color/palette_file.h"
 
 // Fills colors from the -p= file, or from the built-in palette without one.
 // False when the file is missing, unreadable or malformed.

@@ -317,7 +317,6 @@ TEST(Frm2gifCommandLine, SixDirectionsFromOneGifComeBackApart) {
   }
 }
 
-#ifdef GIF2FRM_PALETTE_FILES
 // -p= colours the GIFs: the built-in palette's own file gives the same
 // bytes, another palette another colour table.
 TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
@@ -357,6 +356,6 @@ TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
   EXPECT_EQ(bad.exitStatus, 1);
   EXPECT_EQ(bad.output, kBanner + "Can't read palette file bad.pal\n");
 }
-#endif
+
 
 }  // namespace
