@@ -12,18 +12,16 @@
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
-// Loads the GIF into gif and checks that it can become an FRM image: it
-// holds an image, and no more than the format's fields can describe.
-// Converted when it can.
+// Loads the GIF into gif. Converted when it was read whole and holds an
+// image; whether it fits an FRM sprite is SpriteAssembly's test.
 RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder);
 
-// Builds image from a GIF that loadGif accepted, releasing the GIF's pixels
-// frame by frame as they are converted.
-RunOutcome assembleFrm(GifFile& gif, const Options& options, FrmImage& image);
-
-// Both steps: loads the GIF into gif and builds image from it. Converted when image is
-// ready to be written; otherwise the outcome that ends the run. Both objects
-// are left for the caller to destroy, image first.
+// Both steps for a sprite of one GIF (one direction, or six with -6): loads
+// the GIF into gif and builds image from it. Converted when image is ready to
+// be written; otherwise the outcome that ends the run. Both objects are left
+// for the caller to destroy, image first. Options naming direction files
+// (-1= to -5=) are refused as MissingDirectionFile: from memory there is only
+// the one GIF.
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image);
 

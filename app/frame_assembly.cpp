@@ -4,17 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "color/color_map.h"
 #include "color/color_translation.h"
 #include "color/palette.h"
 
 namespace {
-
-constexpr std::uint64_t kMaxFrames = std::numeric_limits<std::uint16_t>::max();
-constexpr std::uint64_t kMaxFrameArea =
-    std::numeric_limits<std::uint32_t>::max();
 
 // Where the colour matching reads: the palette (null if the program carries
 // none) and the options it depends on.
@@ -114,22 +109,43 @@ bool canTakeOver(const GifFrame& frame) {
 
 }  // namespace
 
-bool fitsInFrm(const GifFile& gif) {
-  if (gif.frames.size() > kMaxFrames) return false;
+std::uint64_t frameAreaOf(const GifFile& gif) {
   std::uint64_t area = 0;
   for (const GifFrame& frame : gif.frames) {
     area += sizeof(FrmFrameHeader) +
             std::uint64_t{frame.descriptor.width} * frame.descriptor.height;
   }
-  return area <= kMaxFrameArea;
+  return area;
+}
+
+bool fitsInFrm(const GifFile& gif) {
+  return gif.frames.size() <= kFrmMaxFramesPerDirection &&
+         frameAreaOf(gif) <= kFrmMaxFrameArea;
 }
 
 namespace {
 
-// Builds image from gif; with releaseFrom set (to gif itself), each GIF
-// frame's pixels are freed once mapped.
+// Whether gif's frames make whole directions that fit the sprite from
+// layout.firstDirection on.
+bool fillsWholeDirections(const GifFile& gif, const DirectionLayout& layout) {
+  const std::size_t perDirection = layout.framesPerDirection;
+  if (layout.directionCount < 1 || layout.directionCount > kFrmDirections ||
+      layout.firstDirection < 0 ||
+      layout.firstDirection >= layout.directionCount) {
+    return false;
+  }
+  if (perDirection == 0) return gif.frames.empty();
+  const std::size_t directions = gif.frames.size() / perDirection;
+  return gif.frames.size() % perDirection == 0 &&
+         directions <= static_cast<std::size_t>(layout.directionCount -
+                                                layout.firstDirection);
+}
+
+// Builds the directions of layout from gif; with releaseFrom set (to gif
+// itself), each GIF frame's pixels are freed once mapped.
 AssemblyStatus assemble(const GifFile& gif, const Options& options,
-                        FrmImage& image, GifFile* releaseFrom) {
+                        const DirectionLayout& layout, FrmImage& image,
+                        GifFile* releaseFrom) {
   // Loaded also when translation is off; matching never yields index 0.
   const Translator translate{loadPalette(), options};
   // Local to one conversion. A local table smaller than an earlier one leaves
@@ -145,13 +161,20 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
     return AssemblyStatus::CantTranslate;
   }
 
-  // fitsInFrm is the caller's test; a frame count beyond 16 bits cannot get
-  // a frame array here.
-  if (gif.frames.size() > kMaxFrames) return AssemblyStatus::NoMemory;
-  const auto frameCount = static_cast<std::uint16_t>(gif.frames.size());
-  if (!image.allocateFrameArray(frameCount)) return AssemblyStatus::NoMemory;
-  image.shiftX[0] = low16(options.xShift);
-  image.shiftY[0] = low16(options.yShift);
+  // Whole directions that fit are the caller's test (fitsInFrm and the
+  // like); frames that do not cannot get a place in the frame array here.
+  if (!fillsWholeDirections(gif, layout)) return AssemblyStatus::NoMemory;
+  // The first GIF of a sprite makes the frame array for all of it; later ones
+  // fill their directions of it.
+  if (layout.firstDirection == 0) {
+    if (!image.allocateFrameArray(layout.framesPerDirection,
+                                  layout.directionCount)) {
+      return AssemblyStatus::NoMemory;
+    }
+  } else if (image.directionCount() != layout.directionCount ||
+             image.framesPerDirection != layout.framesPerDirection) {
+    return AssemblyStatus::NoMemory;
+  }
 
   const std::int32_t screenWidth = screen.width;
   const std::int32_t screenHeight = screen.height;
@@ -160,8 +183,22 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
   std::int32_t prevX = 0;
   std::int32_t prevY = 0;
 
-  for (std::uint16_t k = 0; k < frameCount; ++k) {
+  const std::size_t perDirection = layout.framesPerDirection;
+  const std::size_t firstIndex =
+      perDirection * static_cast<std::size_t>(layout.firstDirection);
+  for (std::size_t k = 0; k < gif.frames.size(); ++k) {
     const GifFrame& source = gif.frames[k];
+    const std::size_t index = firstIndex + k;
+    if (index % perDirection == 0) {
+      // A direction starts: its first frame is measured from (0, 0), and it
+      // gets the sprite's shifts and the place where its frames begin.
+      const std::size_t direction = index / perDirection;
+      image.shiftX[direction] = low16(options.xShift);
+      image.shiftY[direction] = low16(options.yShift);
+      image.dataOffset[direction] = image.frameAreaSize;
+      prevX = 0;
+      prevY = 0;
+    }
     const ImageDescriptor& d = source.descriptor;
 
     const ColorMap* map = &globalMap;
@@ -190,9 +227,9 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
       GifFrame& owned = releaseFrom->frames[k];
       mapPixels(owned, *map, transparent, transparentIndex, owned.pixels.data());
       frame = FrmFrame::adopt(owned.pixels.releaseBlock(), d.width, d.height);
-      image.adoptFrame(k, frame);
+      image.adoptFrame(index, frame);
     } else {
-      frame = image.allocateFrame(k, d.width, d.height);
+      frame = image.allocateFrame(index, d.width, d.height);
       if (frame == nullptr) return AssemblyStatus::NoMemory;
       mapPixels(source, *map, transparent, transparentIndex, frame->pixels());
       if (releaseFrom != nullptr) releaseFrom->frames[k].pixels.reset();
@@ -219,12 +256,34 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
 
 }  // namespace
 
+namespace {
+
+// All of gif in one direction.
+DirectionLayout oneDirection(const GifFile& gif) {
+  DirectionLayout layout;
+  // Beyond 16 bits the layout cannot say it: the assembly then refuses.
+  layout.framesPerDirection =
+      gif.frames.size() > kFrmMaxFramesPerDirection
+          ? std::uint16_t{0}
+          : static_cast<std::uint16_t>(gif.frames.size());
+  return layout;
+}
+
+}  // namespace
+
 AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
                              FrmImage& image) {
-  return assemble(gif, options, image, nullptr);
+  return assemble(gif, options, oneDirection(gif), image, nullptr);
 }
 
 AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
                                             FrmImage& image) {
-  return assemble(gif, options, image, &gif);
+  return assemble(gif, options, oneDirection(gif), image, &gif);
+}
+
+AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
+                                              const Options& options,
+                                              const DirectionLayout& layout,
+                                              FrmImage& image) {
+  return assemble(gif, options, layout, image, &gif);
 }

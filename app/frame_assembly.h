@@ -4,6 +4,8 @@
 #ifndef GIF2FRM_APP_FRAME_ASSEMBLY_H_
 #define GIF2FRM_APP_FRAME_ASSEMBLY_H_
 
+#include <cstdint>
+
 #include "app/options.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
@@ -14,10 +16,20 @@ enum class AssemblyStatus {
   NoMemory,       // the frame array or a frame could not be allocated
 };
 
-// Whether the GIF fits the FRM format's fixed fields: at most 65,535 images,
-// and a frame area (12 + width x height summed over the images) of at most
-// 4,294,967,295 bytes. Looks only at the frame count and the descriptors.
+// The bytes the GIF's images take in an FRM frame area: 12 + width x height
+// summed over the images. Looks only at the descriptors.
+std::uint64_t frameAreaOf(const GifFile& gif);
+
+// Whether the GIF fits the FRM format's fixed fields as one direction: at
+// most 65,535 images, and a frame area of at most 4,294,967,295 bytes.
 bool fitsInFrm(const GifFile& gif);
+
+// Where a GIF's frames go in a sprite of several directions.
+struct DirectionLayout {
+  int directionCount = 1;  // 1, or 6 for a whole sprite
+  std::uint16_t framesPerDirection = 0;
+  int firstDirection = 0;  // the direction the GIF starts
+};
 
 // Fills image, which must be freshly constructed, from gif (at least one
 // frame, and fitsInFrm). The global colour table is translated before the
@@ -33,5 +45,19 @@ AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
 // GIF cannot be assembled again afterwards.
 AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif, const Options& options,
                                             FrmImage& image);
+
+// Fills directions of a sprite from gif, releasing its pixels as above: the
+// GIF's frames, in order, become the frames of directions
+// layout.firstDirection onwards, layout.framesPerDirection to a direction
+// (the GIF holds whole directions). The GIF that starts the sprite
+// (firstDirection 0) makes its frame array for all directions, after its own
+// global table; the GIFs after it find that array in image. Each direction
+// gets the shifts of the options and, in dataOffset, the frame area written
+// before it, and its first frame is measured from (0, 0). Colour tables are
+// matched as in buildFrmImage, within each call on their own.
+AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
+                                              const Options& options,
+                                              const DirectionLayout& layout,
+                                              FrmImage& image);
 
 #endif  // GIF2FRM_APP_FRAME_ASSEMBLY_H_

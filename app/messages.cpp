@@ -25,11 +25,13 @@ void printHelp(const char* programName) {
   std::printf("  -m=Mode\tColor match: first (default: the first entry within\n"
               "\t\tthe delta), nearest (the nearest entry, never fails) or\n"
               "\t\tdither (error diffusion onto the nearest entries)\n");
-  std::printf("  -6\t\tThe GIF holds six directions, one after another\n");
+  std::printf("  -6\t\tThe GIF holds six directions, one after another, each\n"
+              "\t\twith a sixth of its images\n");
   std::printf("  -1=File\tDirection 1 from its own GIF; -2= to -5= the same for\n"
-              "\t\tdirections 2 to 5 (all five together; the input is 0)\n");
+              "\t\tdirections 2 to 5 (all five together; the input is 0, and\n"
+              "\t\tevery direction holds as many images)\n");
   std::printf("  -f=Value\tFrames per second, 0 to 65535 (default 0), or gif:\n"
-              "\t\tfrom the most common delay of the GIF\n");
+              "\t\t100 / the most common delay of direction 0\n");
   std::printf("  -a=Value\tThe action frame, 0 to frames per direction - 1\n"
               "\t\t(default 0)\n");
   std::printf("  -o=Path\tWrite the FRM to Path, a file or an existing directory\n"
@@ -47,6 +49,9 @@ void printHelp(const char* programName) {
   std::printf("    %s -f=gif -1=ne.gif -2=se.gif -3=s.gif -4=sw.gif -5=nw.gif "
               "n.gif\n",
               programName);
+  std::printf("  The same from one GIF of six directions, 10 frames per second,\n"
+              "  the action on frame 3 of each:\n");
+  std::printf("    %s -6 -f=10 -a=3 walk.gif\n", programName);
 }
 
 void printOutcome(RunOutcome outcome, const char* argument) {
@@ -113,11 +118,20 @@ void printOutcome(RunOutcome outcome, const char* argument) {
     case RunOutcome::CantReadDirectionFile:
       std::printf("Can't read direction file %s\n", argument);
       return;
+    case RunOutcome::EmptyDirectionFile:
+      std::printf("Direction file %s holds no image\n", argument);
+      return;
+    case RunOutcome::CantTranslateDirectionFile:
+      std::printf("Can't translate color table of direction file %s\n",
+                  argument);
+      return;
     case RunOutcome::ImagesNotDivisible:
       std::printf("%s images don't divide into 6 directions\n", argument);
       return;
     case RunOutcome::UnequalDirections:
-      std::printf("Directions hold different numbers of images\n");
+      std::printf("Direction file %s holds a different number of images than "
+                  "the input\n",
+                  argument);
       return;
   }
 }

@@ -24,8 +24,10 @@ enum class RunOutcome {
   MissingDirectionFile,    // some but not all of -1= to -5=
   CantOpenDirectionFile,   // a -1= to -5= file cannot be opened
   CantReadDirectionFile,   // a -1= to -5= file is unreadable or corrupt
+  EmptyDirectionFile,      // a -1= to -5= file holds no image
+  CantTranslateDirectionFile,  // a colour of a -1= to -5= file has no match
   ImagesNotDivisible,      // -6 with an image count not divisible by 6
-  UnequalDirections,       // direction files of different image counts
+  UnequalDirections,       // a direction file has more or fewer images
 };
 
 // The banner that starts every run.

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "app/conversion.h"
 #include "app/messages.h"
 #include "app/options.h"
 #include "app/output_name.h"
+#include "app/sprite_assembly.h"
 #include "gif/lzw_decoder.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -37,27 +39,71 @@ RunOutcome writeFrm(const FrmImage& image, const OutputTarget& target) {
 // The input is read through a window of this size, never whole.
 constexpr std::size_t kInputWindow = 64 * 1024;
 
-RunOutcome convertFile(const char* inputPath, const Options& options) {
-  GifFile gif;
-  FrmImage image;  // destroyed before gif
-  {
-    platform::InputFile file;
-    if (!file.open(inputPath)) return RunOutcome::CantOpenInput;
-    platform::ByteBuffer window;
-    if (!window.allocate(kInputWindow)) return RunOutcome::NoMemory;
-    GifInput input(file, window.data(), window.size());
-    RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance());
-    // A device error ends the data where it happened, which the load may
-    // or may not have noticed; either way the file is not what it seemed.
-    if (file.failed()) return RunOutcome::CantReadInput;
-    if (loaded != RunOutcome::Converted) return loaded;
+// Opens the GIF at path and loads it into gif.
+RunOutcome loadFile(const char* path, GifFile& gif) {
+  platform::InputFile file;
+  if (!file.open(path)) return RunOutcome::CantOpenInput;
+  platform::ByteBuffer window;
+  if (!window.allocate(kInputWindow)) return RunOutcome::NoMemory;
+  GifInput input(file, window.data(), window.size());
+  RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance());
+  // A device error ends the data where it happened, which the load may
+  // or may not have noticed; either way the file is not what it seemed.
+  if (file.failed()) return RunOutcome::CantReadInput;
+  return loaded;
+}
+
+// A failure with a direction file of -1= to -5=, told apart from the same
+// failure with the input; the message names the file.
+RunOutcome directionFileOutcome(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::CantOpenInput:
+      return RunOutcome::CantOpenDirectionFile;
+    case RunOutcome::CantReadInput:
+      return RunOutcome::CantReadDirectionFile;
+    case RunOutcome::EmptyGif:
+      return RunOutcome::EmptyDirectionFile;
+    case RunOutcome::CantTranslate:
+      return RunOutcome::CantTranslateDirectionFile;
+    default:
+      return outcome;
   }
-  RunOutcome built = assembleFrm(gif, options, image);
-  if (built != RunOutcome::Converted) return built;
-  return writeFrm(image,
-                  outputTarget(outputFileName(inputPath),
-                               options.hasOutputPath ? &options.outputPath
-                                                     : nullptr));
+}
+
+// How a conversion ended, and the text its message names.
+struct Conversion {
+  RunOutcome outcome;
+  std::string argument;
+};
+
+// The options' consistency is checked first, then the GIFs one by one in the
+// order of their directions, 0 (the input) to 5: each is read, checked and
+// put into the image, its pixels released, before the next is opened, so
+// that one GIF's pixels at a time are in memory besides the sprite. Nothing
+// is written before all of them are in.
+Conversion convertFiles(const char* inputPath, const Options& options) {
+  std::string missing;
+  const RunOutcome consistent = checkDirectionOptions(options, missing);
+  if (consistent != RunOutcome::Converted) return {consistent, missing};
+
+  FrmImage image;
+  SpriteAssembly sprite(options, image);
+  for (int source = 0; source < sprite.gifCount(); ++source) {
+    const char* path =
+        source == 0 ? inputPath : options.directionFiles[source].c_str();
+    GifFile gif;
+    RunOutcome outcome = loadFile(path, gif);
+    if (outcome == RunOutcome::Converted) outcome = sprite.add(gif);
+    if (outcome != RunOutcome::Converted) {
+      if (source == 0) return {outcome, sprite.detail()};
+      return {directionFileOutcome(outcome), path};
+    }
+  }
+  return {
+      writeFrm(image, outputTarget(outputFileName(inputPath),
+                                   options.hasOutputPath ? &options.outputPath
+                                                         : nullptr)),
+      std::string()};
 }
 
 RunOutcome optionOutcome(OptionError error) {
@@ -86,7 +132,7 @@ int runConverter(int argc, char** argv) {
   }
   Options options;
   RunOutcome outcome;
-  const char* argument = "";
+  std::string argument;
   const OptionsParse parsed = parseCommandLine(argc, argv, options);
   if (parsed.error != OptionError::None) {
     outcome = optionOutcome(parsed.error);
@@ -96,14 +142,16 @@ int runConverter(int argc, char** argv) {
     outcome = RunOutcome::HelpShown;
   } else {
     try {
-      outcome = convertFile(argv[argc - 1], options);
+      Conversion conversion = convertFiles(argv[argc - 1], options);
+      outcome = conversion.outcome;
+      argument = std::move(conversion.argument);
     } catch (const std::bad_alloc&) {
-      // The frame list is the one container that may throw; every other
-      // allocation failure is a result of its own.
+      // The frame list and the texts of messages are the containers that
+      // may throw; every other allocation failure is a result of its own.
       outcome = RunOutcome::NoMemory;
     }
   }
-  printOutcome(outcome, argument);
+  printOutcome(outcome, argument.c_str());
   std::fflush(stdout);
   return exitStatus(outcome);
 }

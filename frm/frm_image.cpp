@@ -47,20 +47,24 @@ void FrmImage::resetHeader() {
   version = kFrmVersion;
 }
 
-bool FrmImage::allocateFrameArray(std::uint16_t count) {
+bool FrmImage::allocateFrameArray(std::uint16_t count, int directions) {
   releaseFrames();
-  const std::size_t bytes = sizeof(FrmFrame*) * std::size_t{count};
+  if (directions < 1 || directions > kFrmDirections) return false;
+  const std::size_t entries =
+      std::size_t{count} * static_cast<std::size_t>(directions);
+  const std::size_t bytes = sizeof(FrmFrame*) * entries;
   void* block = platform::allocateBytes(bytes == 0 ? 1 : bytes);
   if (block == nullptr) return false;
   frames = static_cast<FrmFrame**>(block);
-  for (std::uint16_t i = 0; i < count; ++i) frames[i] = nullptr;
+  for (std::size_t i = 0; i < entries; ++i) frames[i] = nullptr;
   framesPerDirection = count;
+  directionCount_ = directions;
   return true;
 }
 
-FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
+FrmFrame* FrmImage::allocateFrame(std::size_t index, std::uint16_t width,
                                   std::uint16_t height) {
-  if (frames == nullptr || index >= framesPerDirection) return nullptr;
+  if (frames == nullptr || index >= frameCount()) return nullptr;
   FrmFrame* frame = FrmFrame::create(width, height);
   if (frame == nullptr) return nullptr;
   FrmFrame::destroy(frames[index]);
@@ -68,8 +72,8 @@ FrmFrame* FrmImage::allocateFrame(std::uint16_t index, std::uint16_t width,
   return frame;
 }
 
-bool FrmImage::adoptFrame(std::uint16_t index, FrmFrame* frame) {
-  if (frames == nullptr || index >= framesPerDirection) {
+bool FrmImage::adoptFrame(std::size_t index, FrmFrame* frame) {
+  if (frames == nullptr || index >= frameCount()) {
     FrmFrame::destroy(frame);
     return false;
   }
@@ -80,20 +84,22 @@ bool FrmImage::adoptFrame(std::uint16_t index, FrmFrame* frame) {
 
 void FrmImage::releaseFrames() {
   if (frames != nullptr) {
-    for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+    for (std::size_t i = 0; i < frameCount(); ++i) {
       FrmFrame::destroy(frames[i]);
     }
     platform::freeBytes(frames);
   }
   frames = nullptr;
   framesPerDirection = 0;
+  directionCount_ = 1;
 }
 
 int FrmImage::write(platform::ByteSink& sink) const {
   // Refuse up front rather than leave a file whose header promises frames
   // that never follow.
-  if (framesPerDirection != 0 && frames == nullptr) return 1;
-  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+  const std::size_t count = frameCount();
+  if (count != 0 && frames == nullptr) return 1;
+  for (std::size_t i = 0; i < count; ++i) {
     if (frames[i] == nullptr) return 1;
   }
 
@@ -110,16 +116,22 @@ int FrmImage::write(platform::ByteSink& sink) const {
   swapDword(&header.frameAreaSize);
   if (!sink.write(&header, sizeof(header))) return 1;
 
-  for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
-    const FrmFrame& frame = *frames[i];
-    FrmFrameHeader frameHeader = frame;
-    swapWord(&frameHeader.width);
-    swapWord(&frameHeader.height);
-    swapDword(&frameHeader.pixelCount);
-    swapWord(&frameHeader.offsetX);
-    swapWord(&frameHeader.offsetY);
-    if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
-    if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
+  // The array holds the directions one after another, as the file does.
+  for (int direction = 0; direction < directionCount_; ++direction) {
+    const FrmFrame* const* run =
+        frames +
+        std::size_t{framesPerDirection} * static_cast<std::size_t>(direction);
+    for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
+      const FrmFrame& frame = *run[i];
+      FrmFrameHeader frameHeader = frame;
+      swapWord(&frameHeader.width);
+      swapWord(&frameHeader.height);
+      swapDword(&frameHeader.pixelCount);
+      swapWord(&frameHeader.offsetX);
+      swapWord(&frameHeader.offsetY);
+      if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
+      if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
+    }
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #ifndef GIF2FRM_FRM_FRM_IMAGE_H_
 #define GIF2FRM_FRM_FRM_IMAGE_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frm/frm_records.h"
@@ -47,34 +48,48 @@ struct FrmImage : FrmHeader {
   // left as it is.
   void resetHeader();
 
-  // Replaces the frame array (and the frames in it) by one of count empty
-  // entries and sets framesPerDirection to count. Returns false when the
-  // memory cannot be had, leaving no array and framesPerDirection 0.
-  bool allocateFrameArray(std::uint16_t count);
+  // Replaces the frame array (and the frames in it) by one of directions x
+  // count empty entries, direction after direction, and sets
+  // framesPerDirection to count. Returns false when directions is not 1 to 6
+  // or the memory cannot be had, leaving no array, one direction and
+  // framesPerDirection 0.
+  bool allocateFrameArray(std::uint16_t count, int directions = 1);
+
+  // The directions the frame array holds: 1, or 6 for a whole sprite.
+  int directionCount() const { return directionCount_; }
+  // The entries of the frame array: directionCount() x framesPerDirection.
+  std::size_t frameCount() const {
+    return std::size_t{framesPerDirection} *
+           static_cast<std::size_t>(directionCount_);
+  }
 
   // Creates a width x height frame (FrmFrame::create) and enters it at index,
   // releasing any frame that was there. Null, changing nothing, when index
   // has no entry or the memory cannot be had. frameAreaSize is the caller's.
-  FrmFrame* allocateFrame(std::uint16_t index, std::uint16_t width,
+  FrmFrame* allocateFrame(std::size_t index, std::uint16_t width,
                           std::uint16_t height);
 
   // Enters frame, which the image now owns, at index, releasing any frame
   // that was there. False, and frame destroyed, when index has no entry.
-  bool adoptFrame(std::uint16_t index, FrmFrame* frame);
+  bool adoptFrame(std::size_t index, FrmFrame* frame);
 
-  // Serialises the image front to back: the header, then each frame's header
-  // and pixels, 1 + 2 x framesPerDirection writes, byte order turned on
-  // copies so that the image stays as it is. Returns 0 when every write
-  // succeeded, 1 at the first that failed, and 1 without writing when an
-  // entry of the frame array is empty (an image whose assembly stopped).
+  // Serialises the image front to back: the header, then direction by
+  // direction each frame's header and pixels, 1 + 2 x frameCount() writes,
+  // byte order turned on copies so that the image stays as it is. Returns 0
+  // when every write succeeded, 1 at the first that failed, and 1 without
+  // writing when an entry of the frame array is empty (an image whose
+  // assembly stopped).
   int write(platform::ByteSink& sink) const;
 
-  // framesPerDirection entries, each a frame or null; null until
+  // frameCount() entries, each a frame or null: direction 0's
+  // framesPerDirection frames, then direction 1's, and so on. Null until
   // allocateFrameArray.
   FrmFrame** frames = nullptr;
 
  private:
   void releaseFrames();
+
+  int directionCount_ = 1;
 };
 
 #endif  // GIF2FRM_FRM_FRM_IMAGE_H_

@@ -14,8 +14,10 @@
 //    62      frame area: one frame record per frame, no gaps
 //
 // The file is 62 + frameAreaSize bytes long; frameAreaSize counts the frame
-// headers too. Images of this program put every frame in direction 0, so the
-// other five directions' shifts and offsets stay 0.
+// headers too. The frames lie direction after direction, framesPerDirection
+// to a direction, and dataOffset[k] is where direction k's first frame starts,
+// counted from the start of the frame area. A sprite of one direction keeps
+// the other five directions' shifts and offsets 0.
 #ifndef GIF2FRM_FRM_FRM_RECORDS_H_
 #define GIF2FRM_FRM_FRM_RECORDS_H_
 
@@ -23,6 +25,9 @@
 
 constexpr int kFrmDirections = 6;
 constexpr std::uint32_t kFrmVersion = 4;
+// What the 16-bit frame count and the 32-bit frame area size can describe.
+constexpr std::uint32_t kFrmMaxFramesPerDirection = 0xFFFFu;
+constexpr std::uint64_t kFrmMaxFrameArea = 0xFFFFFFFFu;
 
 #pragma pack(push, 1)
 

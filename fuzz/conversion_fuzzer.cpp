@@ -70,17 +70,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     case RunOutcome::CantTranslate:
     case RunOutcome::NoMemory:
       return 0;
+    case RunOutcome::ImagesNotDivisible:
+      FUZZ_CHECK(input.options.sixDirectionsInOne);
+      FUZZ_CHECK(gif.frames.size() % 6 != 0);
+      return 0;
+    case RunOutcome::ActionFrameOutOfRange:
+      FUZZ_CHECK(input.options.hasActionFrame);
+      return 0;
     default:
       fuzzCheckFailed("an outcome the conversion cannot have");
   }
 
-  FUZZ_CHECK(fitsInFrm(gif));
-  FUZZ_CHECK(image.framesPerDirection == gif.frames.size());
+  const std::size_t directions = input.options.sixDirectionsInOne ? 6 : 1;
+  FUZZ_CHECK(image.directionCount() == static_cast<int>(directions));
+  FUZZ_CHECK(image.frameCount() == gif.frames.size());
+  FUZZ_CHECK(directions != 1 || fitsInFrm(gif));
+  FUZZ_CHECK(image.actionFrame < image.framesPerDirection);
   HeaderSink sink;
   FUZZ_CHECK(image.write(sink) == 0);
   FUZZ_CHECK(sink.head.size() == HeaderSink::kKept);
   const std::uint32_t frameAreaSize = bigEndian32(&sink.head[58]);
   FUZZ_CHECK(sink.total == 62u + std::uint64_t{frameAreaSize});
+  // Each direction starts where the ones before it end, in order.
+  for (std::size_t d = 1; d < directions; ++d) {
+    FUZZ_CHECK(bigEndian32(&sink.head[34 + 4 * d]) >
+               bigEndian32(&sink.head[34 + 4 * (d - 1)]));
+  }
+  FUZZ_CHECK(bigEndian32(&sink.head[34 + 4 * (directions - 1)]) <
+             frameAreaSize);
   volatile std::uint32_t checksum = sink.checksum;
   (void)checksum;
   return 0;

@@ -14,6 +14,9 @@ constexpr std::int32_t kDeltas[8] = {4, 0, 1, -1, 64, 765, kMin, kMax};
 constexpr std::int32_t kShifts[16] = {
     0,     1,      -1, 32767, -32768, 32768, 65535,    65536,
     70000, -70000, 12, -300,  kMin,   kMax,  kMin + 1, 1 << 20};
+// The first frame, frames that only longer directions have, and the largest
+// value -a= takes.
+constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
 
 }  // namespace
 
@@ -26,6 +29,12 @@ FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   input.options.colorDelta = kDeltas[(flags >> 1) & 7];
   input.options.xShift = kShifts[shifts & 15];
   input.options.yShift = kShifts[shifts >> 4];
+  input.options.sixDirectionsInOne = (flags & 0x10) != 0;
+  if ((flags & 0x20) != 0) {
+    input.options.frameRateSource = FrameRateSource::FromGifs;
+  }
+  input.options.actionFrame = kActionFrames[flags >> 6];
+  input.options.hasActionFrame = (flags >> 6) != 0;
   const std::size_t used = size > 1 ? 2 : 1;
   input.gif = data + used;
   input.gifSize = size - used;

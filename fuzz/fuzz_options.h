@@ -5,6 +5,9 @@
 //
 //   byte 0  bit 0     -n (colour indices pass through)
 //           bits 1-3  colour delta, one of kDeltas
+//           bit 4     -6 (six directions in the one GIF)
+//           bit 5     -f=gif (the rate from the delays)
+//           bits 6-7  action frame, one of kActionFrames (0: no -a=)
 //   byte 1  bits 0-3  x shift, one of kShifts
 //           bits 4-7  y shift, one of kShifts
 #ifndef GIF2FRM_FUZZ_FUZZ_OPTIONS_H_

@@ -6,6 +6,9 @@
 #ifndef GIF2FRM_PLATFORM_INPUT_FILE_H_
 #define GIF2FRM_PLATFORM_INPUT_FILE_H_
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/byte_source.h"
 
 namespace platform {
@@ -34,7 +37,11 @@ class InputFile : public ByteSource {
   bool isOpen() const;
 
  private:
-#ifdef _WIN32
+#if defined(GIF2FRM_MEMORY_FILES)
+  const std::uint8_t* data_ = nullptr;  // the file's bytes; null: closed
+  std::size_t size_ = 0;
+  std::size_t position_ = 0;
+#elif defined(_WIN32)
   void* handle_ = nullptr;  // a HANDLE; null or INVALID_HANDLE_VALUE: closed
 #else
   int fd_ = -1;

@@ -10,6 +10,9 @@
 #include <string>
 
 #include "platform/byte_sink.h"
+#if defined(GIF2FRM_MEMORY_FILES)
+#include "platform/byte_buffer.h"
+#endif
 
 namespace platform {
 
@@ -39,7 +42,11 @@ class OutputFile : public ByteSink {
   void discard();
 
  private:
-#ifdef _WIN32
+#if defined(GIF2FRM_MEMORY_FILES)
+  ByteBuffer pending_;    // the bytes so far, with room to grow
+  std::size_t used_ = 0;  // how many of them are written
+  bool created_ = false;
+#elif defined(_WIN32)
   void* handle_ = nullptr;  // a HANDLE of the temporary file, or null
 #else
   int fd_ = -1;

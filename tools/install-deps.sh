@@ -11,6 +11,11 @@ for package in $(grep -hv '^\s*#' "${lists[@]}"); do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
     missing+=("$package")
 done
+# npm comes with NodeSource's nodejs, whose package replaces Debian's npm;
+# with Debian's nodejs it is a package of its own.
+if [ "${1:-test}" != build ] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/failed_run.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tools/gifenc/gifenc.h"
@@ -118,6 +119,23 @@ std::vector<FailureCase> failureCases() {
        "Empty GIF\n"},
       {"65,536 images", emptyImages(65536), {"walk.gif"},
        "Image too large for FRM\n"},
+      {"-6 with 65,536 images in each direction", emptyImages(6 * 65536),
+       {"-6", "walk.gif"}, "Image too large for FRM\n"},
+      {"-6 with 7 images", emptyImages(7), {"-6", "walk.gif"},
+       "7 images don't divide into 6 directions\n"},
+      // The count is checked before the action frame is.
+      {"-6 with 7 images and -a=9", emptyImages(7), {"-a=9", "-6", "walk.gif"},
+       "7 images don't divide into 6 directions\n"},
+      {"-a= past the only frame", goodGif(), {"-a=1", "walk.gif"},
+       "Action frame 1 is past the last frame of a direction\n"},
+      {"-a= past a direction of -6", emptyImages(12), {"-6", "-a=2", "walk.gif"},
+       "Action frame 2 is past the last frame of a direction\n"},
+      // Options that contradict each other end the run before any file is
+      // opened: walk.gif itself is missing here.
+      {"-6 with -1=", {}, {"-6", "-1=walk.gif", "walk.gif"},
+       "Option -6 can't be combined with -1= to -5=\n"},
+      {"-5= alone", {}, {"-5=walk.gif", "walk.gif"},
+       "Six directions need all of -1= to -5=: -1=FILE is missing\n"},
       {"negative delta", goodGif(), {"-d=-1", "walk.gif"}, kUntranslatable},
       {"green in the global table",
        startOfGif({kBlack, kGreen}).trailer().bytes(),
@@ -131,25 +149,11 @@ std::vector<FailureCase> failureCases() {
 }
 
 TEST(ConversionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
-  const std::string oldFrm = "an older walk.frm that must survive";
   for (const FailureCase& c : failureCases()) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
-    if (!c.gif.empty()) dir.write("walk.gif", c.gif);
-    const Names before = dir.list();
-    ProgramResult fresh = runGif2frm(c.args, dir.path());
-    EXPECT_EQ(fresh.exitStatus, 1);
-    EXPECT_EQ(withoutAuthorship(fresh.output), expectOutput(c.message));
-    EXPECT_EQ(fresh.errors, "");
-    EXPECT_EQ(dir.list(), before);
-
-    dir.write("walk.frm", oldFrm);
-    const Names withOld = dir.list();
-    ProgramResult again = runGif2frm(c.args, dir.path());
-    EXPECT_EQ(again.exitStatus, 1);
-    EXPECT_EQ(withoutAuthorship(again.output), expectOutput(c.message));
-    EXPECT_EQ(dir.read("walk.frm"), Bytes(oldFrm.begin(), oldFrm.end()));
-    EXPECT_EQ(dir.list(), withOld);
+    DirectoryFiles files;
+    if (!c.gif.empty()) files.emplace_back("walk.gif", c.gif);
+    expectFailureLeavesDirectoryAsItWas(files, c.args, c.message, "walk.frm");
   }
 }
 

@@ -63,27 +63,48 @@ Bytes animatedGif() {
   return gif.bytes();
 }
 
+// Direction files d1.gif to d5.gif beside the input, for a sprite of six
+// directions: the same GIF six times.
+struct DirectionFiles {
+  bool present = false;
+  Names options() const {
+    Names out;
+    for (int k = 1; present && k <= 5; ++k) {
+      out.push_back("-" + std::to_string(k) + "=" + name(k));
+    }
+    return out;
+  }
+  static std::string name(int k) { return "d" + std::to_string(k) + ".gif"; }
+};
+
 // Converts animatedGif in a fresh directory with inject(n) set up in the
 // child, for n = 1, 2, ... until a run meets no fault any more, and checks
 // each run. Returns how many runs failed.
 int sweepFaults(const std::function<void(std::uint64_t)>& inject,
-                const std::string& message, bool withOldOutput) {
+                const std::string& message, bool withOldOutput,
+                DirectionFiles directions = {}) {
   const Bytes gif = animatedGif();
-  Bytes converted;
+  Names args = directions.options();
+  args.push_back("in.gif");
+  Names inputs = {"in.gif"};
+  for (int k = 1; directions.present && k <= 5; ++k) {
+    inputs.insert(inputs.begin() + k - 1, DirectionFiles::name(k));
+  }
+  Names withOutput = inputs;
+  withOutput.insert(withOutput.end() - 1, "in.frm");
   int failures = 0;
   for (std::uint64_t n = 1; n <= 500; ++n) {
     SCOPED_TRACE("fault at " + std::to_string(n));
     TempDir dir;
-    dir.write("in.gif", gif);
+    for (const std::string& name : inputs) dir.write(name, gif);
     if (withOldOutput) dir.write("in.frm", kOldOutput);
-    ChildRun run =
-        runConverterInChild({"in.gif"}, dir.path(), [&] { inject(n); });
+    ChildRun run = runConverterInChild(args, dir.path(), [&] { inject(n); });
     EXPECT_FALSE(run.leaked);
     EXPECT_EQ(run.signal, 0);
     if (run.exitStatus == 0) {
       // The fault came after the run's last allocation, read or write.
       EXPECT_EQ(withoutAuthorship(run.output), expectOutput(kConverted));
-      EXPECT_EQ(dir.list(), (Names{"in.frm", "in.gif"}));
+      EXPECT_EQ(dir.list(), withOutput);
       EXPECT_GT(dir.read("in.frm").size(), 62u);
       return failures;
     }
@@ -91,10 +112,10 @@ int sweepFaults(const std::function<void(std::uint64_t)>& inject,
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(withoutAuthorship(run.output), expectOutput(message));
     if (withOldOutput) {
-      EXPECT_EQ(dir.list(), (Names{"in.frm", "in.gif"}));
+      EXPECT_EQ(dir.list(), withOutput);
       EXPECT_EQ(dir.read("in.frm"), kOldOutput);
     } else {
-      EXPECT_EQ(dir.list(), (Names{"in.gif"}));
+      EXPECT_EQ(dir.list(), inputs);
     }
     if (::testing::Test::HasFailure()) return failures;
   }
@@ -131,6 +152,18 @@ TEST(FaultInjection, EveryFailedAllocationEndsWithNotEnoughMemory) {
     // At least the input window, two tables, three frames' pixels and the
     // frame array (the FRM frames take the GIF frames' pixel blocks over).
     EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, old), 7);
+  }
+}
+
+// Six GIFs, each loaded and put into the sprite before the next: a failure
+// in any of them frees what the ones before it left in the sprite.
+TEST(FaultInjection,
+     EveryFailedAllocationOfASixFileSpriteEndsWithNotEnoughMemory) {
+  for (bool old : {false, true}) {
+    SCOPED_TRACE(old ? "over an old output" : "no old output");
+    EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, old,
+                          DirectionFiles{true}),
+              6 * 7);
   }
 }
 

@@ -1,5 +1,6 @@
 // Writes the small hand-made GIFs of tests/data/golden, each with the
-// options it is converted with (NAME.args, one option a line). The expected
+// options it is converted with (NAME.args, one option a line), and the GIFs
+// that such options name as direction files (-1= to -5=). The expected
 // FRM files are not made here: make_expected.py computes them from these
 // GIFs on its own, so that they owe nothing to the converter.
 //
@@ -212,6 +213,59 @@ std::vector<std::uint8_t> example76() {
       .bytes();
 }
 
+// A sprite of six directions of three images each, on one 10 x 8 screen.
+// Every direction's first image lies away from the last image of the one
+// before, so that measuring it from (0, 0) shows. Direction 0's delays are
+// 12, 7 and 12 hundredths (12 is the most common: 8 frames per second); all
+// other images wait 5, which would win if they counted. Direction 2 has a
+// local table as large as the global one, so no entry of it outlives its
+// frame; direction 3 starts wider than the screen by an odd count, direction
+// 4 holds an empty image and direction 5 an interlaced one.
+constexpr int kSpriteDirections = 6;
+const Screen kSpriteScreen{10, 8, {kBlack, kWhite, kRed, kGrey}};
+
+void addDirection(GifBuilder& gif, int direction) {
+  for (int i = 0; i < 3; ++i) {
+    const int d = direction;
+    const auto width = static_cast<std::uint16_t>(2 + (d + i) % 3);
+    const auto height = static_cast<std::uint16_t>(1 + (d * i + d) % 4);
+    Image picture =
+        image(static_cast<std::uint16_t>(1 + d + 2 * i),
+              static_cast<std::uint16_t>((3 * d + i) % 6), width, height,
+              sequence(std::size_t{width} * height, 4, d + i));
+    if (d == 2 && i == 1) picture.localColors = {kGrey, kRed, kWhite, kBlack};
+    if (d == 3 && i == 0) picture = image(0, 2, 13, 2, sequence(26, 4, 1));
+    if (d == 4 && i == 1) picture = image(6, 7, 0, 0, {});
+    if (d == 5 && i == 2) {
+      picture = image(4, 0, 3, 9, sequence(27, 4, 2));
+      picture.interlaced = true;
+    }
+    GraphicControl control = transparentAt(static_cast<std::uint8_t>(d % 4));
+    control.delay = 5;
+    if (d == 0) {
+      control.delay = i == 1 ? 7 : 12;
+      control.transparent = i == 0;
+    }
+    gif.graphicControl(control).image(picture);
+  }
+}
+
+// All six directions one after another, for -6.
+std::vector<std::uint8_t> sixInOne() {
+  GifBuilder gif;
+  gif.header().screen(kSpriteScreen).loop();
+  for (int d = 0; d < kSpriteDirections; ++d) addDirection(gif, d);
+  return gif.trailer().bytes();
+}
+
+// One direction on its own, for the input (0) and -1= to -5=.
+std::vector<std::uint8_t> oneDirection(int direction) {
+  GifBuilder gif;
+  gif.header().screen(kSpriteScreen);
+  addDirection(gif, direction);
+  return gif.trailer().bytes();
+}
+
 bool writeFile(const std::string& path, const void* data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -249,6 +303,23 @@ int main(int argc, char** argv) {
             writeCase(dir, "no_table_untranslated", noTable(), {"-n"}) &&
             writeCase(dir, "stale_local", staleLocal(), {}) &&
             writeCase(dir, "example76", example76(), {"-n", "-x=3", "-y=-2"});
+  // The same sprite from one GIF and from six: both give the same FRM.
+  const std::vector<std::string> spriteOptions = {"-x=-7", "-y=3", "-f=gif",
+                                                  "-a=2"};
+  std::vector<std::string> sixInOneArgs = {"-6"};
+  std::vector<std::string> sixFilesArgs;
+  sixInOneArgs.insert(sixInOneArgs.end(), spriteOptions.begin(),
+                      spriteOptions.end());
+  sixFilesArgs.insert(sixFilesArgs.end(), spriteOptions.begin(),
+                      spriteOptions.end());
+  for (int d = 1; d < kSpriteDirections && ok; ++d) {
+    const std::string name = "six_files_" + std::to_string(d) + ".gif";
+    const std::vector<std::uint8_t> bytes = oneDirection(d);
+    ok = writeFile(dir + "/" + name, bytes.data(), bytes.size());
+    sixFilesArgs.push_back("-" + std::to_string(d) + "=" + name);
+  }
+  ok = ok && writeCase(dir, "six_in_one", sixInOne(), sixInOneArgs) &&
+       writeCase(dir, "six_files", oneDirection(0), sixFilesArgs);
   if (!ok) {
     std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], dir.c_str());
     return 1;

@@ -8,9 +8,14 @@ cd "$(dirname "$0")/../../.."
 started=$SECONDS
 prefix=build/win64/wine-prefix
 
+# The .zip carries the page, which the web build (emscripten) makes.
+echo "-- the page for the packages"
+cmake --preset web >/dev/null
+cmake --build --preset web >/dev/null
+
 for preset in win64 win32; do
   echo "-- $preset: configure and build"
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DGIF2FRM_WEB_DIR="$PWD/build/web" >/dev/null
   cmake --build --preset "$preset"
 done
 
@@ -36,6 +41,10 @@ for preset in win64 win32; do
               palettes/palette.pal; do
     [ -f "$work/gif2frm-0.1-$preset/$file" ] ||
       { echo "$zip lacks $file"; exit 1; }
+  done
+  for file in index.html page.css page.js gif2frm.js; do
+    cmp "$work/gif2frm-0.1-$preset/web/$file" "build/web/$file" ||
+      { echo "$zip lacks web/$file or holds another one"; exit 1; }
   done
 done
 # The packaged program is the stripped one: it must still convert, and to

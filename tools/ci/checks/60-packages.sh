@@ -6,7 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
-cmake --preset pkg >/dev/null
+# The package carries the page, which the web build (emscripten) makes.
+cmake --preset web >/dev/null
+cmake --build --preset web >/dev/null
+cmake --preset pkg -DGIF2FRM_WEB_DIR="$PWD/build/web" >/dev/null
 cmake --build --preset pkg --target gif2frm gif2frm_man_page
 cpack --preset deb >/dev/null
 deb=$(ls build/pkg/gif2frm_*.deb)
@@ -21,6 +24,10 @@ for file in usr/bin/gif2frm usr/share/man/man1/gif2frm.1.gz \
   [ -f "$root/$file" ] || { echo "$deb lacks /$file"; exit 1; }
 done
 cmp "$root/usr/share/gif2frm/palette.pal" resources/palette.pal
+for file in index.html page.css page.js gif2frm.js; do
+  cmp "$root/usr/share/gif2frm/web/$file" "build/web/$file" ||
+    { echo "$deb lacks /usr/share/gif2frm/web/$file or holds another one"; exit 1; }
+done
 
 cp examples/walk.gif "$root/"
 (cd "$root" && PATH="$root/usr/bin:$PATH" gif2frm walk.gif | tail -1)

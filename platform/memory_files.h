@@ -1,0 +1,52 @@
+// The files of a run without a file system (the program in the browser): the
+// caller puts the input files here by name before the run, InputFile reads
+// them, OutputFile commits into the table of output files, and the caller
+// takes those afterwards. There is one directory, the current one: a name
+// is a file name in it, compared byte for byte once a leading "./" is
+// dropped, and no other directory exists to put an output in.
+#ifndef GIF2FRM_PLATFORM_MEMORY_FILES_H_
+#define GIF2FRM_PLATFORM_MEMORY_FILES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/byte_buffer.h"
+
+namespace platform {
+namespace memory_files {
+
+// The name of the file that path names: path without its leading "./"
+// (or ".//", "././", ...); empty when path names the current directory.
+std::string fileName(const std::string& path);
+
+// Whether path names the current directory: ".", "./" and the like.
+bool isCurrentDirectory(const std::string& path);
+
+// Makes room for an input file of size bytes under name, replacing one of
+// that name, and returns where its bytes go; null when the memory cannot be
+// had.
+std::uint8_t* addInput(const std::string& name, std::size_t size);
+
+// The input file of that name, or null when there is none.
+const ByteBuffer* findInput(const std::string& name);
+
+// Takes the first size bytes of bytes as the output file name (a name as
+// fileName gives it), replacing an output of that name. False, with nothing
+// changed, when the table cannot grow.
+bool commitOutput(const std::string& name, ByteBuffer&& bytes,
+                  std::size_t size);
+
+// The output files in the order they were first committed.
+std::size_t outputCount();
+const std::string& outputName(std::size_t index);
+const std::uint8_t* outputData(std::size_t index);
+std::size_t outputSize(std::size_t index);
+
+// Forgets every input and output file.
+void clear();
+
+}  // namespace memory_files
+}  // namespace platform
+
+#endif  // GIF2FRM_PLATFORM_MEMORY_FILES_H_

@@ -1,0 +1,115 @@
+// Debian's Chromium, headless, driven by puppeteer-core, with the page of the
+// web build opened from disk; and the native program run on the same files,
+// for comparison. Shared by the browser test and the speed measurement.
+'use strict';
+const childProcess = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const projectRoot = path.resolve(__dirname, '..', '..');
+const pageDir = process.env.GIF2FRM_PAGE_DIR ||
+                path.join(projectRoot, 'build', 'web');
+const nativeProgram = process.env.GIF2FRM_NATIVE ||
+                      path.join(projectRoot, 'build', 'ci', 'gif2frm');
+
+// Started as root on a machine without a network: no sandbox (it needs an
+// unprivileged user), and none of the background traffic that would only
+// be refused.
+const chromiumFlags = [
+  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update',
+  '--disable-sync',
+];
+
+async function openPage() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: chromiumFlags,
+    userDataDir: profile,
+  });
+  const page = await browser.newPage();
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(error.message));
+  page.on('console', (message) => {
+    if (message.type() === 'error') problems.push(message.text());
+  });
+  await page.goto('file://' + path.join(pageDir, 'index.html'));
+  await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
+  return {
+    browser, page, problems,
+    async close() {
+      await browser.close();
+      fs.rmSync(profile, {recursive: true, force: true});
+    },
+  };
+}
+
+// The API of the page, run in the browser: gif2frm.convert(files, args) with
+// the bytes carried as base64 both ways.
+async function convertInPage(page, files, argumentLists) {
+  const encoded = {};
+  for (const [name, bytes] of Object.entries(files)) {
+    encoded[name] = Buffer.from(bytes).toString('base64');
+  }
+  const results = await page.evaluate(async (filesBase64, lists) => {
+    const decode = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+    const encode = (bytes) => {
+      let binary = '';
+      for (let i = 0; i < bytes.length; i += 0x8000) {
+        binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+      }
+      return btoa(binary);
+    };
+    const inputs = {};
+    for (const name of Object.keys(filesBase64)) {
+      inputs[name] = decode(filesBase64[name]);
+    }
+    const answers = [];
+    for (const args of lists) {
+      const result = await gif2frm.convert(inputs, args);
+      const outputs = {};
+      for (const name of Object.keys(result.outputs)) {
+        outputs[name] = encode(result.outputs[name]);
+      }
+      answers.push({status: result.status, stdout: result.stdout, outputs});
+    }
+    return answers;
+  }, encoded, argumentLists);
+  return results.map((result) => ({
+    status: result.status,
+    stdout: Buffer.from(result.stdout, 'utf8'),
+    outputs: Object.fromEntries(Object.entries(result.outputs).map(
+        ([name, text]) => [name, Buffer.from(text, 'base64')])),
+  }));
+}
+
+// The native program on the same files, in a folder of their own, called as
+// `gif2frm` so that the usage text names it the same way. Every file that is
+// there afterwards and was not before is an output.
+function convertNatively(files, args) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-native-'));
+  try {
+    for (const [name, bytes] of Object.entries(files)) {
+      fs.writeFileSync(path.join(folder, name), bytes);
+    }
+    const run = childProcess.spawnSync(nativeProgram, args, {
+      cwd: folder, argv0: 'gif2frm', stdio: ['ignore', 'pipe', 'pipe'],
+    });
+    if (run.error) throw run.error;
+    const outputs = {};
+    for (const name of fs.readdirSync(folder).sort()) {
+      if (!(name in files)) outputs[name] = fs.readFileSync(path.join(folder, name));
+    }
+    return {status: run.status, stdout: run.stdout, outputs};
+  } finally {
+    fs.rmSync(folder, {recursive: true, force: true});
+  }
+}
+
+module.exports = {
+  projectRoot, pageDir, nativeProgram, openPage, convertInPage, convertNatively,
+};

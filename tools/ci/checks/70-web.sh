@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The page: the web build (the core compiled by emscripten), then the browser
+# test in Debian's Chromium, headless, driven by puppeteer-core: the page
+# opened from file:// converts the GIF corpus to the native program's bytes
+# and messages, and works with the mouse and the keyboard.
+set -euo pipefail
+cd "$(dirname "$0")/../../.."
+started=$SECONDS
+
+echo "-- the web build"
+cmake --preset web >/dev/null
+cmake --build --preset web
+
+# The native program is the reference.
+native=build/ci/gif2frm
+if [ ! -x "$native" ]; then
+  cmake --preset ci >/dev/null
+  cmake --build --preset ci --target gif2frm
+fi
+
+echo "-- the browser test"
+# puppeteer-core never downloads a browser; the test starts /usr/bin/chromium.
+(cd tests/web && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+GIF2FRM_NATIVE=$(realpath "$native")
+export GIF2FRM_NATIVE
+(cd tests/web && node --test page.test.js)
+echo "web check: $((SECONDS - started)) s"

@@ -1,0 +1,19 @@
+// Standard output as bytes, exactly as the program writes them: every write
+// goes to the instance's onWrite(fd, bytes) (see api.js), where emscripten's
+// own version would decode the text line by line.
+mergeInto(LibraryManager.library, {
+  fd_write__deps: [],
+  fd_write__postset: '',
+  fd_write__sig: 'iiiii',
+  fd_write: function(fd, iov, iovcnt, pnum) {
+    var written = 0;
+    for (var i = 0; i < iovcnt; i++) {
+      var base = HEAPU32[(iov >> 2) + 2 * i];
+      var length = HEAPU32[(iov >> 2) + 2 * i + 1];
+      if (length !== 0) Module['onWrite'](fd, HEAPU8.slice(base, base + length));
+      written += length;
+    }
+    HEAPU32[pnum >> 2] = written;
+    return 0;
+  },
+});
