@@ -128,8 +128,8 @@ CorpusGif makeCorpusGif(const CorpusEntry& entry, const std::uint8_t* palette) {
       break;
     case Shape::Tiny:
       gif.screen.globalColors = paletteColorTable(palette, 16, 6);
-      gif.images.push_back(fullImage(
-          entry, noise(entry.width, entry.height, kTinySeed, 16)));
+      gif.images.push_back(
+          fullImage(entry, noise(entry.width, entry.height, kTinySeed, 16)));
       break;
   }
   return gif;

@@ -76,6 +76,7 @@ constexpr double kOtherEncoderTarget = 2.0;
 struct CorpusRow {
   std::string label;
   double target;
+  bool tiny;
 };
 
 bench::Bytes readFile(const fs::path& path) {
@@ -160,14 +161,15 @@ int main(int argc, char** argv) {
   std::vector<fs::path> inputs;
   std::vector<std::string> notes;
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
-    entries.push_back({entry.label, entry.targetRatio});
+    const bool tiny = entry.shape == bench::Shape::Tiny;
+    entries.push_back({entry.label, entry.targetRatio, tiny});
     inputs.push_back(fs::absolute(fs::path(settings.corpus) / entry.fileName));
     for (const bench::Encoder& encoder : bench::otherEncoders()) {
       const fs::path path =
           fs::absolute(bench::reencodedPath(settings.corpus, encoder, entry));
       if (fs::exists(path)) {
         entries.push_back({std::string(entry.label) + ", " + encoder.name,
-                           entry.targetRatio > 0 ? kOtherEncoderTarget : 0.0});
+                           tiny ? 0.0 : kOtherEncoderTarget, tiny});
         inputs.push_back(path);
       } else if (&entry == &bench::corpusEntries().front()) {
         notes.push_back(std::string("No ") + encoder.name + " rows: `" +
@@ -203,6 +205,7 @@ int main(int argc, char** argv) {
     row.frames = agreement.frames;
     row.pixels = agreement.pixels;
     row.targetRatio = entries[i].target;
+    row.judgeConversion = !entries[i].tiny;
     row.samePixels = agreement.samePixels;
     row.converts = bench::converts(bytes);
     row.timings = bench::measure({&bytes}, settings.rounds, settings.statistic,
