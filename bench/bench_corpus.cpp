@@ -10,7 +10,7 @@
 
 namespace bench {
 
-const char kCorpusVersion[] = "bench-corpus 1";
+const char kCorpusVersion[] = "bench-corpus 2";
 
 namespace {
 
@@ -21,6 +21,8 @@ constexpr char kVersionFile[] = "VERSION";
 // Drawn once for all of (a) and (d): the seed of the photo-like field.
 constexpr std::uint64_t kPhotoSeed = 0x5EED0A;
 constexpr std::uint64_t kNoiseSeed = 0x5EED0E;
+constexpr std::uint64_t kFewColorNoiseSeed = 0x5EED0F;
+constexpr std::uint64_t kTinySeed = 0x5EED10;
 
 gifenc::Image fullImage(const CorpusEntry& entry,
                         std::vector<std::uint8_t> pixels) {
@@ -47,15 +49,21 @@ std::string readText(const fs::path& path) {
 
 const std::vector<CorpusEntry>& corpusEntries() {
   static const std::vector<CorpusEntry> entries = {
-      {Shape::Photo, "a-photo-dithered.gif", "(a) photo 256c", 2.8, 1, 1000,
-       1000, false, false},
-      {Shape::Sprite, "b-sprite-anim.gif", "(b) sprite x40", 3.6, 40, 200, 200,
-       false, true},
-      {Shape::FlatRuns, "c-flat-runs.gif", "(c) flat 8c", 22.0, 1, 4000, 3000,
-       false, false},
-      {Shape::LocalTables, "d-local-tables.gif", "(d) local tables", 2.6, 8,
-       500, 500, true, false},
-      {Shape::Noise, "e-noise.gif", "(e) noise", 1.8, 1, 4000, 4000, false,
+      {Shape::Photo, "a-photo-dithered.gif", "(a) photo 256c", 2.8, 1.5, 1,
+       1000, 1000, false, false},
+      {Shape::Sprite, "b-sprite-anim.gif", "(b) sprite x40", 3.6, 3.0, 40, 200,
+       200, false, true},
+      {Shape::FlatRuns, "c-flat-runs.gif", "(c) flat 8c", 22.0, 2.5, 1, 4000,
+       3000, false, false},
+      {Shape::LocalTables, "d-local-tables.gif", "(d) local tables", 2.6, 1.8,
+       8, 500, 500, true, false},
+      {Shape::Noise, "e-noise.gif", "(e) noise", 1.8, 1.5, 1, 4000, 4000, false,
+       false},
+      // Few colours: about as many codes are short strings as literals.
+      {Shape::FewColorNoise, "f-noise-64.gif", "(f) noise 64c", 2.0, 1.5, 1,
+       4000, 4000, false, false},
+      // A run of the program on it is mostly starting up.
+      {Shape::Tiny, "t-tiny.gif", "(t) tiny", 0.0, 0.0, 1, 16, 16, false,
        false},
   };
   return entries;
@@ -112,6 +120,16 @@ CorpusGif makeCorpusGif(const CorpusEntry& entry, const std::uint8_t* palette) {
       gif.screen.globalColors = paletteColorTable(palette, 256, 4);
       gif.images.push_back(
           fullImage(entry, noise(entry.width, entry.height, kNoiseSeed)));
+      break;
+    case Shape::FewColorNoise:
+      gif.screen.globalColors = paletteColorTable(palette, 64, 5);
+      gif.images.push_back(fullImage(
+          entry, noise(entry.width, entry.height, kFewColorNoiseSeed, 64)));
+      break;
+    case Shape::Tiny:
+      gif.screen.globalColors = paletteColorTable(palette, 16, 6);
+      gif.images.push_back(
+          fullImage(entry, noise(entry.width, entry.height, kTinySeed, 16)));
       break;
   }
   return gif;

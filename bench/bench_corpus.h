@@ -1,4 +1,4 @@
-// The benchmark corpus: five generated GIFs, each one shape of input that
+// The benchmark corpus: generated GIFs, each one shape of input that
 // decoders handle differently, made at bench time and cached on disk.
 #ifndef GIF2FRM_BENCH_BENCH_CORPUS_H_
 #define GIF2FRM_BENCH_BENCH_CORPUS_H_
@@ -15,13 +15,24 @@ namespace bench {
 // by an older generator are made again.
 extern const char kCorpusVersion[];
 
-enum class Shape { Photo, Sprite, FlatRuns, LocalTables, Noise };
+enum class Shape {
+  Photo,
+  Sprite,
+  FlatRuns,
+  LocalTables,
+  Noise,
+  FewColorNoise,
+  Tiny
+};
 
 struct CorpusEntry {
   Shape shape;
   const char* fileName;
-  const char* label;     // short name for the table
-  double targetRatio;    // decode speed over giflib's that we aim for
+  const char* label;   // short name for the table
+  double targetRatio;  // decode speed over giflib's that we aim for
+  // A whole run's speed over the giflib peer's that we aim for, on the
+  // ImageMagick version of the file (0: none).
+  double wholeRunTarget;
   std::uint32_t frames;  // images in the file, all of width x height
   std::uint16_t width;
   std::uint16_t height;
@@ -29,7 +40,7 @@ struct CorpusEntry {
   bool transparent;  // every image has a transparent colour
 };
 
-// The five shapes, in table order.
+// The shapes, in table order.
 const std::vector<CorpusEntry>& corpusEntries();
 
 // The pictures of one entry and how they are put into a GIF.

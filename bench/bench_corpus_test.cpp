@@ -2,7 +2,7 @@
 // the generator program writes every file, our reader and giflib both decode
 // each to exactly the pictures that were drawn, in the promised number and
 // size of frames, the conversion accepts them, and a second generation gives
-// the same bytes.
+// the same bytes. The other encoders' versions show the same pictures.
 #include "bench/bench_corpus.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +14,50 @@
 #include <vector>
 
 #include "app/conversion.h"
+#include "bench/child_process.h"
 #include "bench/decoder_agreement.h"
+#include "bench/other_encoders.h"
 #include "color/palette.h"
 #include "gif/gif_file.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-int runGenerator(const std::string& directory) {
-  const std::string command =
-      std::string("'") + GIF2FRM_MAKE_BENCH_CORPUS + "' '" + directory + "'";
+// With oursOnly, without the other encoders' versions, which take seconds.
+int runGenerator(const std::string& directory, bool oursOnly = false) {
+  const std::string command = std::string("'") + GIF2FRM_MAKE_BENCH_CORPUS +
+                              "' " + (oursOnly ? "--ours-only " : "") + "'" +
+                              directory + "'";
   return std::system(command.c_str());
+}
+
+// Every pixel of every frame as the colour it shows, or as kSeeThrough.
+constexpr std::uint32_t kSeeThrough = 0xFF000000;
+std::vector<std::vector<std::uint32_t>> shownColors(const GifFile& gif) {
+  std::vector<std::vector<std::uint32_t>> frames;
+  for (const GifFrame& frame : gif.frames) {
+    const platform::ByteBuffer& table = frame.localColorTable.isNull()
+                                            ? gif.globalColorTable
+                                            : frame.localColorTable;
+    const bool transparent =
+        frame.hasControl != 0 &&
+        frame.control.field(GraphicControlExtension::TransparentColorFlag) != 0;
+    std::vector<std::uint32_t> colors;
+    for (std::uint32_t i = 0; i < frame.pixelCount(); ++i) {
+      const std::uint8_t index = frame.pixels.data()[i];
+      if (transparent && index == frame.control.transparentColorIndex) {
+        colors.push_back(kSeeThrough);
+      } else if (3u * index + 2 < table.size()) {
+        const std::uint8_t* rgb = table.data() + 3 * index;
+        colors.push_back(std::uint32_t{rgb[0]} << 16 |
+                         std::uint32_t{rgb[1]} << 8 | rgb[2]);
+      } else {
+        colors.push_back(0xFFFFFFFF);  // an index beyond the table
+      }
+    }
+    frames.push_back(std::move(colors));
+  }
+  return frames;
 }
 
 std::size_t distinctValues(const std::vector<std::uint8_t>& pixels) {
@@ -56,6 +89,11 @@ TEST_F(BenchCorpus, GeneratorWritesEveryFileAndTheVersionLast) {
   std::vector<std::string> expected = {"VERSION"};
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     expected.push_back(entry.fileName);
+  }
+  for (const bench::Encoder& encoder : bench::otherEncoders()) {
+    if (!bench::findProgram(encoder.program).empty()) {
+      expected.push_back(encoder.folder);
+    }
   }
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(dir_->list(), expected);
@@ -97,6 +135,40 @@ TEST_F(BenchCorpus, EveryFileDecodesToItsPicturesWithTheDeclaredShape) {
     const bench::Agreement agreement =
         bench::compareDecoders(bytes.data(), bytes.size());
     EXPECT_TRUE(agreement.samePixels);
+  }
+}
+
+// Each other encoder wrote the same pictures: the same frames, every pixel
+// showing the same colour or see-through, whatever tables it chose; giflib
+// agrees with our reader on them, and they convert.
+TEST_F(BenchCorpus, OtherEncodersWroteThePictures) {
+  ASSERT_EQ(status_, 0);
+  for (const bench::Encoder& encoder : bench::otherEncoders()) {
+    SCOPED_TRACE(encoder.name);
+    if (bench::findProgram(encoder.program).empty()) continue;
+    for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
+      SCOPED_TRACE(entry.fileName);
+      const std::vector<std::uint8_t> ours = dir_->read(entry.fileName);
+      const std::vector<std::uint8_t> theirs =
+          readFileBytes(bench::reencodedPath(dir_->path(), encoder, entry));
+      GifFile a;
+      GifFile b;
+      GifInput inputA(ours.data(), ours.size());
+      GifInput inputB(theirs.data(), theirs.size());
+      ASSERT_EQ(a.load(inputA), GifStatus::Ok);
+      ASSERT_EQ(b.load(inputB), GifStatus::Ok);
+      ASSERT_EQ(b.frames.size(), entry.frames);
+      for (const GifFrame& frame : b.frames) {
+        ASSERT_EQ(frame.pixelsDelivered, frame.pixelCount());
+      }
+      EXPECT_TRUE(shownColors(a) == shownColors(b));
+      EXPECT_TRUE(
+          bench::compareDecoders(theirs.data(), theirs.size()).samePixels);
+      GifFile gif;
+      FrmImage image;
+      EXPECT_EQ(convertGif(theirs.data(), theirs.size(), Options{}, gif, image),
+                RunOutcome::Converted);
+    }
   }
 }
 
@@ -161,12 +233,21 @@ TEST(BenchPictures, ShapesHaveTheirCharacter) {
   const bench::CorpusGif noisy = drawn(bench::Shape::Noise);
   ASSERT_EQ(noisy.images.size(), 1u);
   EXPECT_EQ(distinctValues(noisy.images[0].pixels), 256u);
+
+  const bench::CorpusGif fewColors = drawn(bench::Shape::FewColorNoise);
+  ASSERT_EQ(fewColors.images.size(), 1u);
+  EXPECT_EQ(fewColors.screen.globalColors.size(), 64u);
+  EXPECT_EQ(distinctValues(fewColors.images[0].pixels), 64u);
+
+  const bench::CorpusGif tiny = drawn(bench::Shape::Tiny);
+  ASSERT_EQ(tiny.images.size(), 1u);
+  EXPECT_EQ(tiny.images[0].pixels.size(), 16u * 16u);
 }
 
 TEST_F(BenchCorpus, GeneratingAgainGivesTheSameBytes) {
   ASSERT_EQ(status_, 0);
   TempDir again;
-  ASSERT_EQ(runGenerator(again.path()), 0);
+  ASSERT_EQ(runGenerator(again.path(), true), 0);
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     EXPECT_EQ(again.read(entry.fileName), dir_->read(entry.fileName))
         << entry.fileName;
@@ -180,7 +261,7 @@ TEST(BenchCorpusCache, ACurrentCacheIsKept) {
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     cache.write(entry.fileName, std::string("kept"));
   }
-  ASSERT_EQ(runGenerator(cache.path()), 0);
+  ASSERT_EQ(runGenerator(cache.path(), true), 0);
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     const std::vector<std::uint8_t> bytes = cache.read(entry.fileName);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "kept");
@@ -195,7 +276,7 @@ TEST_F(BenchCorpus, AnOutdatedCacheIsRegenerated) {
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     cache.write(entry.fileName, std::string("stale"));
   }
-  ASSERT_EQ(runGenerator(cache.path()), 0);
+  ASSERT_EQ(runGenerator(cache.path(), true), 0);
   for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
     EXPECT_EQ(cache.read(entry.fileName), dir_->read(entry.fileName))
         << entry.fileName;

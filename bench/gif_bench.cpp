@@ -1,7 +1,8 @@
 // Decode speed of our GIF reader against giflib's DGifSlurp on the same
 // in-memory bytes, the speed of the whole conversion, and the peak memory of
-// a real gif2frm run, for the generated benchmark corpus and the shared
-// corpus of public test GIFs. Prints a Markdown table.
+// a real gif2frm run, for the generated benchmark corpus (as our encoder,
+// ImageMagick and gifsicle wrote it) and the shared corpus of public test
+// GIFs. Prints a Markdown table.
 //
 //   gif_bench [--rounds N] [--best] [--wall] [--corpus DIR] [--shared DIR]
 //             [--no-shared] [--program GIF2FRM]
@@ -18,9 +19,10 @@
 #include <vector>
 
 #include "bench/bench_corpus.h"
-#include "bench/child_peak_memory.h"
+#include "bench/child_process.h"
 #include "bench/decoder_agreement.h"
 #include "bench/measurements.h"
+#include "bench/other_encoders.h"
 #include "bench/report.h"
 
 namespace {
@@ -67,6 +69,16 @@ bool parse(int argc, char** argv, Settings& settings) {
   return true;
 }
 
+// Our decoder should beat giflib at least this much on every file that
+// another encoder wrote.
+constexpr double kOtherEncoderTarget = 2.0;
+
+struct CorpusRow {
+  std::string label;
+  double target;
+  bool tiny;
+};
+
 bench::Bytes readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return bench::Bytes(std::istreambuf_iterator<char>(in), {});
@@ -86,7 +98,7 @@ std::vector<fs::path> sharedGifs(const std::string& root) {
 
 // Real gif2frm runs, one per input, in a scratch directory that takes the
 // FRM files. Done before any input is read into this process, so that the
-// children start small (see child_peak_memory.h).
+// children start small (see child_process.h).
 std::vector<bench::ChildRun> measureRuns(const Settings& settings,
                                          const std::vector<fs::path>& inputs) {
   char scratch[] = "/tmp/gif_bench.XXXXXX";
@@ -143,10 +155,27 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const std::vector<bench::CorpusEntry>& entries = bench::corpusEntries();
+  // Each corpus file as our encoder wrote it, then as the other encoders
+  // did, where they are installed.
+  std::vector<CorpusRow> entries;
   std::vector<fs::path> inputs;
-  for (const bench::CorpusEntry& entry : entries) {
+  std::vector<std::string> notes;
+  for (const bench::CorpusEntry& entry : bench::corpusEntries()) {
+    const bool tiny = entry.shape == bench::Shape::Tiny;
+    entries.push_back({entry.label, entry.targetRatio, tiny});
     inputs.push_back(fs::absolute(fs::path(settings.corpus) / entry.fileName));
+    for (const bench::Encoder& encoder : bench::otherEncoders()) {
+      const fs::path path =
+          fs::absolute(bench::reencodedPath(settings.corpus, encoder, entry));
+      if (fs::exists(path)) {
+        entries.push_back({std::string(entry.label) + ", " + encoder.name,
+                           tiny ? 0.0 : kOtherEncoderTarget, tiny});
+        inputs.push_back(path);
+      } else if (&entry == &bench::corpusEntries().front()) {
+        notes.push_back(std::string("No ") + encoder.name + " rows: `" +
+                        encoder.program + "` is not installed.");
+      }
+    }
   }
   const std::vector<fs::path> shared = settings.useShared
                                            ? sharedGifs(settings.shared)
@@ -175,7 +204,8 @@ int main(int argc, char** argv) {
     row.label = entries[i].label;
     row.frames = agreement.frames;
     row.pixels = agreement.pixels;
-    row.targetRatio = entries[i].targetRatio;
+    row.targetRatio = entries[i].target;
+    row.judgeConversion = !entries[i].tiny;
     row.samePixels = agreement.samePixels;
     row.converts = bench::converts(bytes);
     row.timings = bench::measure({&bytes}, settings.rounds, settings.statistic,
@@ -226,5 +256,6 @@ int main(int argc, char** argv) {
       "%.1f MiB when it started the runs.\n",
       bench::kMaxConversionOverDecode, bench::kMaxNearestOverConversion,
       bench::kMaxDitherOverDecode, static_cast<double>(baseline) / 1048576.0);
+  for (const std::string& note : notes) std::printf("%s\n", note.c_str());
   return 0;
 }

@@ -50,7 +50,9 @@ void printRow(const Row& row) {
   if (row.converts) {
     std::printf("%.0f | %.2f %s | ", mega(pixels / t.conversion),
                 conversionOverDecode,
-                mark(conversionOverDecode <= kMaxConversionOverDecode));
+                row.judgeConversion
+                    ? mark(conversionOverDecode <= kMaxConversionOverDecode)
+                    : "-");
   } else {
     std::printf("not converted | - | ");
   }

@@ -29,6 +29,9 @@ struct Row {
   double targetRatio = 0;   // 0: no target
   bool samePixels = false;  // our frames equal giflib's
   bool converts = false;    // the in-memory conversion succeeded
+  // Whether the conversion is held to kMaxConversionOverDecode: not on a
+  // tiny file, where fixed costs are all there is.
+  bool judgeConversion = true;
   // The worst real run: its peak, its budget, and whether every run that
   // the row stands for exited with 0 within its own budget.
   std::uint64_t peakBytes = 0;

@@ -303,13 +303,13 @@ std::vector<std::uint8_t> flatShapes(std::uint32_t width,
 }
 
 std::vector<std::uint8_t> noise(std::uint32_t width, std::uint32_t height,
-                                std::uint64_t seed) {
+                                std::uint64_t seed, std::uint32_t colors) {
   std::vector<std::uint8_t> pixels(std::size_t{width} * height);
   Random random(seed);
   for (std::size_t i = 0; i < pixels.size(); i += 8) {
     std::uint64_t bits = random.next();
     for (std::size_t j = i; j < std::min(i + 8, pixels.size()); ++j) {
-      pixels[j] = static_cast<std::uint8_t>(bits);
+      pixels[j] = static_cast<std::uint8_t>(bits % colors);
       bits >>= 8;
     }
   }

@@ -55,10 +55,11 @@ std::vector<std::uint8_t> spriteFrame(std::uint32_t width, std::uint32_t height,
 // that rows are made of runs hundreds to thousands of pixels long.
 std::vector<std::uint8_t> flatShapes(std::uint32_t width, std::uint32_t height);
 
-// Independent uniform indices 0..255: the worst case for LZW, which then
-// fills its dictionary every few thousand pixels.
+// Independent uniform indices 0..colors - 1 (colors a power of two up to
+// 256): the worst case for LZW, which then fills its dictionary every few
+// thousand codes. With fewer colours, more of the codes are short strings.
 std::vector<std::uint8_t> noise(std::uint32_t width, std::uint32_t height,
-                                std::uint64_t seed);
+                                std::uint64_t seed, std::uint32_t colors = 256);
 
 }  // namespace bench
 

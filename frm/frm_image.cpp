@@ -105,20 +105,29 @@ int FrmImage::write(platform::ByteSink& sink) const {
 
   FrmHeader header = *this;
   reverseFieldBytes(header);
-  if (!sink.write(&header, sizeof(header))) return 1;
 
-  // The array holds the directions one after another, as the file does.
-  for (int direction = 0; direction < directionCount_; ++direction) {
-    const FrmFrame* const* run =
-        frames +
-        std::size_t{framesPerDirection} * static_cast<std::size_t>(direction);
-    for (std::uint16_t i = 0; i < framesPerDirection; ++i) {
-      const FrmFrame& frame = *run[i];
-      FrmFrameHeader frameHeader = frame;
-      reverseFieldBytes(frameHeader);
-      if (!sink.write(&frameHeader, sizeof(frameHeader))) return 1;
-      if (!sink.write(frame.pixels(), frame.pixelCount)) return 1;
+  // The file goes out in gathered writes: the header and the first frames,
+  // then further frames, kFramesPerWrite at a time, so that a sprite of up
+  // to that many frames takes one write (one system call). The frame array
+  // holds the directions one after another, as the file does.
+  FrmFrameHeader headers[kFramesPerWrite];
+  platform::ByteSink::Piece pieces[1 + 2 * kFramesPerWrite];
+  std::size_t used = 0;
+  pieces[used++] = {&header, sizeof header};
+  std::size_t gathered = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const FrmFrame& frame = *frames[i];
+    FrmFrameHeader& frameHeader = headers[gathered++];
+    frameHeader = frame;
+    reverseFieldBytes(frameHeader);
+    pieces[used++] = {&frameHeader, sizeof frameHeader};
+    pieces[used++] = {frame.pixels(), frame.pixelCount};
+    if (gathered == kFramesPerWrite) {
+      if (!sink.writeGathered(pieces, used)) return 1;
+      used = 0;
+      gathered = 0;
     }
   }
+  if (used != 0 && !sink.writeGathered(pieces, used)) return 1;
   return 0;
 }

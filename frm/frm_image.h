@@ -74,12 +74,14 @@ struct FrmImage : FrmHeader {
   bool adoptFrame(std::size_t index, FrmFrame* frame);
 
   // Serialises the image front to back: the header, then direction by
-  // direction each frame's header and pixels, 1 + 2 x frameCount() writes,
-  // byte order turned on copies so that the image stays as it is. Returns 0
-  // when every write succeeded, 1 at the first that failed, and 1 without
-  // writing when an entry of the frame array is empty (an image whose
-  // assembly stopped).
+  // direction each frame's header and pixels, byte order turned on copies so
+  // that the image stays as it is. The bytes go to the sink in gathered
+  // writes (ByteSink::writeGathered) of 1 + 2 x kFramesPerWrite pieces at
+  // most: the header and the first frames in the first. Returns 0 when every
+  // write succeeded, 1 at the first that failed, and 1 without writing when
+  // an entry of the frame array is empty (an image whose assembly stopped).
   int write(platform::ByteSink& sink) const;
+  static constexpr std::size_t kFramesPerWrite = 256;
 
   // frameCount() entries, each a frame or null: direction 0's
   // framesPerDirection frames, then direction 1's, and so on. Null until

@@ -75,10 +75,12 @@ class LzwDecoder {
   std::uint8_t suffix[kMaxCodes] = {};
   std::uint8_t stack[kMaxCodes] = {};
 
-  // Fast path only, for slots defined since the last clear or reset: where
-  // in the frame the slot's string was written, and its length.
-  std::uint32_t stringStart[kMaxCodes] = {};
-  std::uint16_t stringLength[kMaxCodes] = {};
+  // Fast path only, for literals, for the slots defined since the last
+  // clear or reset and for the one about to be defined (at most slot 4096,
+  // which a full dictionary never defines): where in the frame the code's
+  // string was written, its length and its first byte, packed into one word
+  // (see lzw_fast_decode.cpp).
+  std::uint64_t knownStrings[kMaxCodes + 1] = {};
 
  private:
   std::int16_t loadSubBlock(GifInput& input);

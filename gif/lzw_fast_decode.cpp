@@ -10,13 +10,39 @@
 // image, or once the frame is nearly full -- decoding goes on the plain way,
 // through the stack, until the next clear code.
 #include <cstring>
+#include <type_traits>
 
 #include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
 
 namespace {
 
-constexpr int kMaxCodeWidth = 12;
+constexpr std::uint32_t kMaxCodeWidth = 12;
+
+// A code's string as the fast path knows it, packed into one word so that a
+// single load per code brings all of it: its length in bits 0-15 (0 for the
+// clear and end codes), its first byte in bits 16-23, and in bits 32-63
+// where in the frame it was written (a frame has fewer than 2^32 pixels).
+// A literal is a string of length 1 whose first byte is all of it; where it
+// was written does not matter (see decodeKnownStrings). Adding 1 to an entry
+// makes its string one byte longer: by the byte that follows it in the frame.
+constexpr std::uint64_t packString(std::uint64_t start, std::uint32_t length,
+                                   std::uint8_t first) {
+  return start << 32 | std::uint64_t{first} << 16 | length;
+}
+constexpr std::uint32_t stringLength(std::uint64_t entry) {
+  return static_cast<std::uint16_t>(entry);
+}
+constexpr std::uint8_t firstByte(std::uint64_t entry) {
+  return static_cast<std::uint8_t>(entry >> 16);
+}
+constexpr std::uint32_t stringStart(std::uint64_t entry) {
+  return static_cast<std::uint32_t>(entry >> 32);
+}
+// The same string, written at start.
+constexpr std::uint64_t writtenAt(std::uint64_t entry, std::uint64_t start) {
+  return start << 32 | static_cast<std::uint32_t>(entry);
+}
 
 // The code reader's state: the bits of the current data sub-block, least
 // significant first. It is passed by value so that it stays in registers in
@@ -25,8 +51,8 @@ struct BitState {
   const std::uint8_t* block;     // next byte of the current sub-block
   const std::uint8_t* blockEnd;  // end of the current sub-block
   std::uint64_t bits;
-  int count;                     // valid bits in bits
-  int status;                    // a reader failure, or 0
+  std::uint32_t count;  // valid bits in bits
+  int status;           // a reader failure, or 0
 };
 
 // Gathers at least width bits where the current sub-block has fewer than
@@ -37,7 +63,8 @@ struct BitState {
 #if defined(__GNUC__)
 __attribute__((noinline))
 #endif
-BitState refillSlowly(GifInput& input, BitState state, int width) {
+BitState
+refillSlowly(GifInput& input, BitState state, std::uint32_t width) {
   while (state.count < width) {
     if (state.block < state.blockEnd) {
       do {
@@ -65,6 +92,31 @@ BitState refillSlowly(GifInput& input, BitState state, int width) {
   return state;
 }
 
+// The next code, width bits wide, or a reader failure (negative). While the
+// current sub-block has eight bytes left, the bit buffer is topped up before
+// every code, eight bytes at a time, with no branch on how many bits are
+// left: the bytes beyond the ones counted land in bits at the very places
+// where the next refill puts them again.
+inline int takeCode(GifInput& input, BitState& reader, std::uint32_t width,
+                    std::uint32_t mask) {
+  if (reader.count < width) {
+    if (reader.blockEnd - reader.block >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, reader.block, sizeof word);
+      reader.bits |= word << reader.count;
+      reader.block += (reader.count ^ 63) >> 3;
+      reader.count |= 56;
+    } else {
+      reader = refillSlowly(input, reader, width);
+      if (reader.status < 0) return reader.status;
+    }
+  }
+  const auto code = static_cast<int>(reader.bits & mask);
+  reader.bits >>= width;
+  reader.count -= width;
+  return code;
+}
+
 // Copies a string written earlier in the frame; it ends at or before
 // destination. Short strings go as one or two words, which may write up to
 // 15 bytes past the string: the frame has slack for that, and whatever lands
@@ -87,6 +139,154 @@ inline void copyString(std::uint8_t* destination, const std::uint8_t* source,
   }
 }
 
+// Where the fast path stands between codes: the code reader, the code space,
+// the last code and the pixels written. The string of the slot about to be
+// defined, which is the last code's string where it was written last and one
+// byte more, stands in knownStrings[next] already.
+struct FastState {
+  BitState reader;
+  std::uint32_t width;
+  // The codes of the current width; mask + 1 is the slot at which the width
+  // grows (the plain decoder's codeLimit).
+  std::uint32_t mask;
+  std::uint32_t next;
+  std::uint32_t previousCode;
+  std::uint64_t emitted;  // pixels written so far
+  // Whether literals are tried first (see decodeKnownStrings).
+  bool literalsFirst;
+};
+
+// Decodes codes that stand for strings the fast path knows -- literals,
+// slots defined since the last clear, and the slot about to be defined --
+// while they fit in the frame, and returns the first code that is anything
+// else (or a reader failure), with the state as it is before that code.
+//
+// Every such code takes the same few instructions: one load brings its
+// string's length, first byte and place, and a word copy writes it, literal
+// or not. On pictures of few colours, literals and short strings alternate
+// at random, and a branch between them would be mispredicted again and
+// again. Where nearly every code is a literal (noise of many colours), that
+// branch is taken almost always and the shorter way for literals pays: the
+// decoder then tries literals first, for the next stretch of one code width,
+// as long as the last stretch's strings averaged under 1 1/16 pixels.
+//
+// Kept out of line so that the compiler gives its state registers of its own.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+int decodeKnownStrings(FastState& state, GifInput& input,
+                       LzwDecoder& decoder, std::uint8_t* const out,
+                       const std::uint64_t capacity) {
+  BitState reader = state.reader;
+  std::uint32_t width = state.width;
+  std::uint32_t mask = state.mask;
+  std::uint32_t next = state.next;
+  std::uint32_t previousCode = state.previousCode;
+  // Where the next string goes, and how many pixels the frame still has
+  // room for. (Pixels past the frame are the caller's to count.)
+  const std::uint64_t start =
+      state.emitted < capacity ? state.emitted : capacity;
+  std::uint8_t* destination = out + start;
+  std::uint64_t room = capacity - start;
+
+  const auto literalCodes = static_cast<std::uint32_t>(decoder.clearCode);
+  int code = 0;
+  std::uint32_t limit = mask + 1;
+
+  // Decodes codes up to the slot at which the width grows: true when a code
+  // that this path does not take stopped it.
+  const auto decodeSegment = [&](auto literalsFirst) -> bool {
+    for (;;) {
+      code = takeCode(input, reader, width, mask);
+      const auto known = static_cast<std::uint32_t>(code);
+      if constexpr (decltype(literalsFirst)::value) {
+        if (known < literalCodes && room != 0) {
+          const auto byte = static_cast<std::uint8_t>(known);
+          *destination = byte;
+          decoder.suffix[next] = byte;
+          decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
+          decoder.knownStrings[next + 1] = packString(
+              static_cast<std::uint64_t>(destination - out), 2, byte);
+          previousCode = known;
+          ++destination;
+          --room;
+          if (++next == limit) return false;
+          continue;
+        }
+      }
+      // The reader's negative results compare as huge here. The slot about
+      // to be defined (known == next) is previousCode's string and its own
+      // first byte.
+      if (known > next) return true;
+      const std::uint64_t entry = decoder.knownStrings[known];
+      const std::uint32_t length = stringLength(entry);
+      // A length of 0 (the clear and end codes) comes out huge.
+      if (length - std::uint64_t{1} >= room) return true;
+      const std::uint8_t first = firstByte(entry);
+      decoder.suffix[next] = first;
+      decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
+      decoder.knownStrings[next + 1] =
+          writtenAt(entry, static_cast<std::uint64_t>(destination - out)) + 1;
+      previousCode = known;
+      // A literal copies whatever its start points at, and then its byte
+      // over the first one copied. The slot about to be defined copies all
+      // but its last byte, which is not written yet: it is its first.
+      if (known != next) {
+        copyString(destination, out + stringStart(entry), length);
+      } else {
+        copyString(destination, out + stringStart(entry), length - 1);
+        destination[length - 1] = first;
+      }
+      *destination = first;
+      destination += length;
+      room -= length;
+      if (++next == limit) return false;
+    }
+  };
+
+  const auto decodeCodes = [&]() -> int {
+    // One pass per code width: each code defines a slot, up to the one at
+    // which the width grows.
+    while (next <= mask) {
+      limit = mask + 1;
+      const std::uint32_t codes = limit - next;
+      const std::uint8_t* const segmentStart = destination;
+      const bool stopped = state.literalsFirst
+                               ? decodeSegment(std::true_type{})
+                               : decodeSegment(std::false_type{});
+      if (stopped) return code;
+      state.literalsFirst =
+          static_cast<std::uint64_t>(destination - segmentStart) * 16 <
+          std::uint64_t{codes} * 17;
+      if (width == kMaxCodeWidth) break;
+      ++width;
+      mask = mask * 2 + 1;
+    }
+    // The dictionary is full: codes decode against it and define nothing.
+    for (;;) {
+      code = takeCode(input, reader, width, mask);
+      const auto known = static_cast<std::uint32_t>(code);
+      if (known >= next) return code;
+      const std::uint64_t entry = decoder.knownStrings[known];
+      const std::uint32_t length = stringLength(entry);
+      if (length - std::uint64_t{1} >= room) return code;
+      copyString(destination, out + stringStart(entry), length);
+      *destination = firstByte(entry);
+      destination += length;
+      room -= length;
+    }
+  };
+  code = decodeCodes();
+
+  state.reader = reader;
+  state.width = width;
+  state.mask = mask;
+  state.next = next;
+  state.previousCode = previousCode;
+  state.emitted += static_cast<std::uint64_t>(destination - (out + start));
+  return code;
+}
+
 }  // namespace
 
 LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
@@ -105,59 +305,33 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   if (minCodeSize < 2 || minCodeSize > 9) return LzwStatus::BadCodeSize;
   reset(minCodeSize);
 
-  // The decoder's state lives in locals while decoding: the frame is written
-  // through a byte pointer, which the compiler must assume can change any
-  // member, but not a local.
   const int clear = clearCode;
   const int end = endCode;
   const int firstSlot = firstCode;
-  int width = codeWidth;
-  std::uint64_t mask = (1u << width) - 1;
-  int limit = codeLimit;
-  int next = nextCode;
-  std::int16_t* const prefixes = prefix;
-  std::uint8_t* const suffixes = suffix;
-  std::uint32_t* const starts = stringStart;
-  std::uint16_t* const lengths = stringLength;
+  // The strings every image starts with: the literals, and the clear and
+  // end codes, which stand for none.
+  for (int code = 0; code < clear; ++code) {
+    knownStrings[code] = packString(0, 1, static_cast<std::uint8_t>(code));
+  }
+  knownStrings[clear] = 0;
+  knownStrings[end] = 0;
 
-  // The code reader. Bytes of the current sub-block are taken eight at a
-  // time: the bytes beyond the ones counted land in bits at the very places
-  // where the next refill puts them again.
-  const std::uint8_t* block = nullptr;
-  const std::uint8_t* blockEnd = nullptr;
-  std::uint64_t bits = 0;
-  int count = 0;
-  auto readCode = [&]() -> int {
-    if (count < width) {
-      if (blockEnd - block >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, block, sizeof word);
-        bits |= word << count;
-        int taken = (63 - count) >> 3;
-        block += taken;
-        count += taken * 8;
-      } else {
-        BitState state =
-            refillSlowly(input, BitState{block, blockEnd, bits, count, 0}, width);
-        block = state.block;
-        blockEnd = state.blockEnd;
-        bits = state.bits;
-        count = state.count;
-        if (state.status < 0) return state.status;
-      }
-    }
-    int code = static_cast<int>(bits & mask);
-    bits >>= width;
-    count -= width;
-    return code;
+  FastState state{};
+  state.width = static_cast<std::uint32_t>(codeWidth);
+  state.mask = (1u << state.width) - 1;
+  state.next = static_cast<std::uint32_t>(nextCode);
+  BitState& reader = state.reader;
+  std::uint64_t& emitted = state.emitted;
+  auto nextCodeRead = [&]() {
+    return takeCode(input, reader, state.width, state.mask);
   };
 
   std::uint8_t* const out = frame.pixels.data();
   const std::uint64_t lineWidth = lineLength;
-  // Pixels produced so far. Those past the frame are counted, not stored:
-  // the plain decoder reports the overflow only when the line holding them
-  // is complete, or at the end of the data.
-  std::uint64_t emitted = 0;
+  // state.emitted counts the pixels produced so far. Those past the frame
+  // are counted, not stored: the plain decoder reports the overflow only
+  // when the line holding them is complete, or at the end of the data.
+  //
   // What the plain decoder would have handed to the frame by now.
   auto wholeLines = [&]() -> std::uint32_t {
     if (lineWidth == 0) return 0;
@@ -171,53 +345,29 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
     return emitted != capacity + lineWidth;
   };
   auto save = [&]() {
-    codeWidth = static_cast<std::int16_t>(width);
-    codeLimit = static_cast<std::int16_t>(limit);
-    nextCode = static_cast<std::int16_t>(next);
+    codeWidth = static_cast<std::int16_t>(state.width);
+    codeLimit = static_cast<std::int16_t>(state.mask + 1);
+    nextCode = static_cast<std::int16_t>(state.next);
   };
 
-  int previousCode = 0;
+  // The first byte of previousCode's string, kept on the plain path only:
+  // on the fast path it is the first byte of the string of the slot about to
+  // be defined, knownStrings[state.next].
   int firstChar = 0;
-  // Where the string of previousCode was written, while on the fast path.
-  std::uint64_t previousStart = 0;
-  std::uint32_t previousLength = 0;
   // The data starts as a clear code leaves it (the leading clear code is
   // optional): its first code defines no slot, whichever code it is. It
   // goes the plain way, into the clear code's branch.
   bool plain = true;
-  // Codes below this take the literal shortcut: the clear code's value on
-  // the fast path, 0 (none) on the plain one.
-  unsigned fastLiterals = 0;
   bool atStart = true;
   LzwStatus result = LzwStatus::Ok;
 
   for (;;) {
-    int code = readCode();
-    // Literals first: on noisy pictures most codes are. (The reader's
-    // negative results compare as huge here.) The slot definition below is
-    // written out again for strings further down on purpose: shared through
-    // a helper, the loop ran about 20% slower on noise (gif_bench, (e)).
-    if (static_cast<unsigned>(code) < fastLiterals && emitted < capacity) {
-      const auto literal = static_cast<std::uint8_t>(code);
-      out[emitted] = literal;
-      if (next < limit) {
-        suffixes[next] = literal;
-        prefixes[next] = static_cast<std::int16_t>(previousCode);
-        starts[next] = static_cast<std::uint32_t>(previousStart);
-        lengths[next] = static_cast<std::uint16_t>(previousLength + 1);
-        ++next;
-        firstChar = literal;
-        previousCode = code;
-        previousStart = emitted;
-        previousLength = 1;
-        if (next == limit && width < kMaxCodeWidth) {
-          limit *= 2;
-          ++width;
-          mask = mask * 2 + 1;
-        }
-      }
-      ++emitted;
-      continue;
+    int code;
+    if (plain) {
+      code = nextCodeRead();
+    } else {
+      code = decodeKnownStrings(state, input, *this, out, capacity);
+      firstChar = firstByte(knownStrings[state.next]);
     }
     if (code == end || code == kEndOfBlocks) break;
     if (code < 0) {  // the data ran out: whole lines only
@@ -226,87 +376,36 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       return LzwStatus::Ok;
     }
 
-    if (!plain) {
-      // The length of code's string, where it is known: a literal, a slot
-      // defined on this path, or the slot about to be defined (previousCode's
-      // string and its own first byte). 0 sends the code the plain way.
-      std::uint32_t length;
-      if (code < clear) {
-        length = 1;
-      } else if (code < next && code >= firstSlot) {
-        length = lengths[code];
-      } else if (code == next) {
-        length = previousLength + 1;
-      } else {
-        length = 0;  // a clear code, or a code beyond the dictionary
-      }
-      if (length != 0 && emitted + length <= capacity) {
-        std::uint8_t* destination = out + emitted;
-        std::uint8_t first;
-        if (code < clear) {
-          first = static_cast<std::uint8_t>(code);
-          *destination = first;
-        } else if (code < next) {
-          const std::uint8_t* source = out + starts[code];
-          first = *source;
-          copyString(destination, source, length);
-        } else {
-          const std::uint8_t* source = out + previousStart;
-          first = *source;
-          copyString(destination, source, previousLength);
-          destination[previousLength] = first;
-        }
-        if (next < limit) {
-          suffixes[next] = first;
-          prefixes[next] = static_cast<std::int16_t>(previousCode);
-          starts[next] = static_cast<std::uint32_t>(previousStart);
-          lengths[next] = static_cast<std::uint16_t>(previousLength + 1);
-          ++next;
-          firstChar = first;
-          previousCode = code;
-          previousStart = emitted;
-          previousLength = length;
-          if (next == limit && width < kMaxCodeWidth) {
-            limit *= 2;
-            ++width;
-            mask = mask * 2 + 1;
-          }
-        }
-        emitted += length;
-        continue;
-      }
-    }
-
     if (code == clear || atStart) {
       atStart = false;
-      width = minCodeSize + 1;
-      mask = (1u << width) - 1;
-      next = firstSlot;
-      limit = 1 << width;
+      state.width = static_cast<std::uint32_t>(minCodeSize + 1);
+      state.mask = (1u << state.width) - 1;
+      state.next = static_cast<std::uint32_t>(firstSlot);
       plain = false;
-      fastLiterals = static_cast<unsigned>(clear);
-      while (code == clear) code = readCode();
+      while (code == clear) code = nextCodeRead();
       if (code == end || code == kEndOfBlocks) break;
       if (code < 0) {
         save();
         frame.pixelsDelivered = wholeLines();
         return LzwStatus::Ok;
       }
-      if (code >= next) code = 0;
-      previousCode = code;
+      if (code >= firstSlot) code = 0;
+      state.previousCode = static_cast<std::uint32_t>(code);
       firstChar = code;
-      previousStart = emitted;
-      previousLength = 1;
+      knownStrings[state.next] = packString(emitted < capacity ? emitted : 0, 2,
+                                            static_cast<std::uint8_t>(code));
       if (!emitCounted(static_cast<std::uint8_t>(code))) {
         result = LzwStatus::PixelOverflow;
         break;
       }
       continue;
     }
+    // A code beyond the dictionary, or a string that does not fit in the
+    // frame: the plain way, exactly as the reference decoder goes, until the
+    // next clear code.
     plain = true;
-    fastLiterals = 0;
-
-    // The plain way, exactly as the reference decoder goes.
+    const int next = static_cast<int>(state.next);
+    const int previousCode = static_cast<int>(state.previousCode);
     int depth = 0;
     int walk = code;
     if (code >= next) {
@@ -319,21 +418,20 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
         frame.pixelsDelivered = wholeLines();
         return LzwStatus::DictionaryCycle;
       }
-      stack[depth++] = suffixes[walk];
-      walk = prefixes[walk];
+      stack[depth++] = suffix[walk];
+      walk = prefix[walk];
     }
     stack[depth++] = static_cast<std::uint8_t>(walk);
-    if (next < limit) {
-      suffixes[next] = static_cast<std::uint8_t>(walk);
-      prefixes[next] = static_cast<std::int16_t>(previousCode);
-      ++next;
+    if (state.next <= state.mask) {
+      suffix[next] = static_cast<std::uint8_t>(walk);
+      prefix[next] = static_cast<std::int16_t>(previousCode);
+      ++state.next;
       firstChar = walk;
-      previousCode = code;
+      state.previousCode = static_cast<std::uint32_t>(code);
     }
-    if (next >= limit && width < kMaxCodeWidth) {
-      limit *= 2;
-      ++width;
-      mask = mask * 2 + 1;
+    if (state.next > state.mask && state.width < kMaxCodeWidth) {
+      ++state.width;
+      state.mask = state.mask * 2 + 1;
     }
     bool overflow = false;
     while (depth > 0) {

@@ -1,8 +1,9 @@
 // Fault injection for tests: makes the Nth read of the input file or the Nth
 // write of the output file fail as a device error would. Every read call of
-// InputFile::readSome counts as one read; every OutputFile::write and the
-// flush in OutputFile::finish (or commit) count as one write each. The
-// platform files consult it once per system call, never per byte.
+// InputFile::readSome counts as one read; every OutputFile::write, every
+// system call of OutputFile::writeGathered and the flush in
+// OutputFile::finish (or commit) count as one write each. The platform files consult it
+// once per system call at most, never per byte.
 #ifndef GIF2FRM_PLATFORM_IO_FAULTS_H_
 #define GIF2FRM_PLATFORM_IO_FAULTS_H_
 

@@ -38,6 +38,11 @@ class OutputFile : public ByteSink {
   bool create(const std::string& directory = ".");
 
   bool write(const void* bytes, std::size_t size) override;
+#if !defined(GIF2FRM_MEMORY_FILES)
+  // A small file (on POSIX systems any file of up to 1024 pieces) in one
+  // system call.
+  bool writeGathered(const Piece* pieces, std::size_t count) override;
+#endif
 
   enum class CommitResult { Ok, WriteFailed, CreateFailed };
   // Flushes the temporary file to disk and closes it; it stays pending,

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -24,6 +25,14 @@ namespace {
 char pendingNames[kMaxPendingOutputs][PATH_MAX];
 volatile std::sig_atomic_t pendingFlags[kMaxPendingOutputs];
 bool handlersInstalled = false;
+
+// The most pieces one writev call takes: IOV_MAX (1024 on Linux), of which
+// POSIX guarantees 16.
+#if defined(IOV_MAX)
+constexpr int kMostVectors = IOV_MAX < 1024 ? IOV_MAX : 1024;
+#else
+constexpr int kMostVectors = 16;
+#endif
 
 void removePendingAndDie(int signalNumber) {
   for (int slot = 0; slot < kMaxPendingOutputs; ++slot) {
@@ -113,6 +122,51 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
     size -= static_cast<std::size_t>(written);
   }
   return true;
+}
+
+bool OutputFile::writeGathered(const Piece* pieces, std::size_t count) {
+  if (fd_ < 0 || failed_) return false;
+  // Where the bytes not written yet start: a piece, and how far into it.
+  std::size_t first = 0;
+  std::size_t offset = 0;
+  for (;;) {
+    while (first < count && offset == pieces[first].size) {
+      ++first;
+      offset = 0;
+    }
+    if (first == count) return true;
+    struct iovec vectors[kMostVectors];
+    int used = 0;
+    for (std::size_t i = first; i < count && used < kMostVectors; ++i) {
+      const std::size_t skip = i == first ? offset : 0;
+      vectors[used].iov_base =
+          const_cast<char*>(static_cast<const char*>(pieces[i].bytes)) + skip;
+      vectors[used].iov_len = pieces[i].size - skip;
+      ++used;
+    }
+    if (injectedWriteFault()) {
+      failed_ = true;
+      return false;
+    }
+    ssize_t written = ::writev(fd_, vectors, used);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      failed_ = true;
+      return false;
+    }
+    // A short write leaves the rest for the next call.
+    auto left = static_cast<std::size_t>(written);
+    while (left > 0) {
+      const std::size_t rest = pieces[first].size - offset;
+      if (left < rest) {
+        offset += left;
+        break;
+      }
+      left -= rest;
+      ++first;
+      offset = 0;
+    }
+  }
 }
 
 OutputFile::CommitResult OutputFile::finish() {

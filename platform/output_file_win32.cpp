@@ -28,6 +28,9 @@ bool handlerInstalled = false;
 // WriteFile takes a 32-bit count; larger blocks are written in pieces.
 constexpr std::size_t kLargestWrite = 1u << 30;
 
+// Pieces of a gathered write are copied together up to this many bytes.
+constexpr std::size_t kGatherBuffer = 64 * 1024;
+
 void closePendingHandle(int slot) {
   HANDLE handle = pendingHandles[slot].exchange(nullptr);
   if (handle != nullptr) ::CloseHandle(handle);
@@ -107,6 +110,29 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
     size -= written;
   }
   return true;
+}
+
+bool OutputFile::writeGathered(const Piece* pieces, std::size_t count) {
+  // WriteFileGather wants page-sized pieces of an unbuffered file. Instead,
+  // small pieces are copied together and go out in one WriteFile; a large
+  // one goes on its own.
+  char gathered[kGatherBuffer];
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Piece& piece = pieces[i];
+    const bool large = piece.size > sizeof gathered / 2;
+    if (large || piece.size > sizeof gathered - used) {
+      if (used != 0 && !write(gathered, used)) return false;
+      used = 0;
+    }
+    if (large) {
+      if (!write(piece.bytes, piece.size)) return false;
+    } else if (piece.size != 0) {
+      std::memcpy(gathered + used, piece.bytes, piece.size);
+      used += piece.size;
+    }
+  }
+  return used == 0 || write(gathered, used);
 }
 
 OutputFile::CommitResult OutputFile::finish() {

@@ -77,13 +77,22 @@ struct DirectionFiles {
   static std::string name(int k) { return "d" + std::to_string(k) + ".gif"; }
 };
 
-// Converts animatedGif in a fresh directory with inject(n) set up in the
-// child, for n = 1, 2, ... until a run meets no fault any more, and checks
-// each run. Returns how many runs failed.
+// More frames than the writer gathers into one write: 300 of 2 x 2 pixels.
+Bytes manyFramesGif() {
+  const gifenc::ColorTable colors = {{236, 236, 236}, {200, 152, 96}};
+  gifenc::GifBuilder gif;
+  gif.header().screen({2, 2, colors});
+  for (int k = 0; k < 300; ++k) gif.image(image(2, 2, 2));
+  return gif.trailer().bytes();
+}
+
+// Converts gif (animatedGif unless given) in a fresh directory with
+// inject(n) set up in the child, for n = 1, 2, ... until a run meets no
+// fault any more, and checks each run. Returns how many runs failed.
 int sweepFaults(const std::function<void(std::uint64_t)>& inject,
                 const std::string& message, bool withOldOutput,
-                DirectionFiles directions = {}) {
-  const Bytes gif = animatedGif();
+                DirectionFiles directions = {},
+                const Bytes& gif = animatedGif()) {
   Names args = directions.options();
   args.push_back("in.gif");
   Names inputs = {"in.gif"};
@@ -186,8 +195,13 @@ TEST(FaultInjection, EveryFailedReadEndsWithCantRead) {
 TEST(FaultInjection, EveryFailedWriteEndsWithCantWrite) {
   for (bool old : {false, true}) {
     SCOPED_TRACE(old ? "over an old output" : "no old output");
-    // The header, each frame's header and pixels, and the flush.
-    EXPECT_EQ(sweepFaults(platform::failWriteAfter, kCantWrite, old), 8);
+    // The whole small sprite in one write, and the flush.
+    EXPECT_EQ(sweepFaults(platform::failWriteAfter, kCantWrite, old), 2);
+    // Two writes of 256 and 44 frames, and the flush: a failure of the
+    // second leaves a temporary file with the first in it, which goes too.
+    EXPECT_EQ(sweepFaults(platform::failWriteAfter, kCantWrite, old, {},
+                          manyFramesGif()),
+              3);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -187,6 +188,49 @@ TEST(FrmImageTest, AFailedWriteIsReported) {
   RecordingSink sink(6);
   EXPECT_EQ(image.write(sink), 0);
   EXPECT_EQ(sink.writes, 5);
+}
+
+// Sees the gathered writes themselves, piece counts and all.
+class GatheringSink : public RecordingSink {
+ public:
+  bool writeGathered(const Piece* pieces, std::size_t count) override {
+    piecesPerWrite.push_back(count);
+    return RecordingSink::writeGathered(pieces, count);
+  }
+  std::vector<std::size_t> piecesPerWrite;
+};
+
+// A sprite of up to kFramesPerWrite frames goes out in one gathered write
+// (one system call for a file), a longer one in as few as it takes, and the
+// bytes are the same either way.
+TEST(FrmImageTest, FramesAreGatheredIntoAsFewWritesAsPossible) {
+  constexpr std::size_t kMost = FrmImage::kFramesPerWrite;
+  for (std::size_t count : {std::size_t{1}, kMost, kMost + 1, 2 * kMost + 44}) {
+    SCOPED_TRACE(count);
+    FrmImage image;
+    ASSERT_TRUE(image.allocateFrameArray(static_cast<std::uint16_t>(count)));
+    Bytes expected =
+        expectedHeader(static_cast<std::uint16_t>(count),
+                       static_cast<std::uint32_t>(13 * count), {0, 0}, {0, 0});
+    for (std::size_t k = 0; k < count; ++k) {
+      FrmFrame* frame = image.allocateFrame(k, 1, 1);
+      ASSERT_NE(frame, nullptr);
+      frame->pixels()[0] = static_cast<std::uint8_t>(k);
+      const Bytes record = {
+          0, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, static_cast<std::uint8_t>(k)};
+      expected.insert(expected.end(), record.begin(), record.end());
+    }
+    image.frameAreaSize = static_cast<std::uint32_t>(13 * count);
+
+    GatheringSink sink;
+    ASSERT_EQ(image.write(sink), 0);
+    EXPECT_EQ(sink.data, expected);
+    std::vector<std::size_t> pieces;
+    for (std::size_t left = count; left > 0; left -= std::min(left, kMost)) {
+      pieces.push_back(2 * std::min(left, kMost) + (pieces.empty() ? 1 : 0));
+    }
+    EXPECT_EQ(sink.piecesPerWrite, pieces);
+  }
 }
 
 TEST(FrmImageTest, AnImageWithAnEmptyEntryIsNotWritten) {

@@ -1,13 +1,24 @@
-#include "bench/child_peak_memory.h"
+#include "bench/child_process.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 
 namespace bench {
+
+namespace {
+
+double seconds(const timeval& time) {
+  return static_cast<double>(time.tv_sec) +
+         static_cast<double>(time.tv_usec) * 1e-6;
+}
+
+}  // namespace
 
 ChildRun runMeasured(const std::string& program,
                      const std::vector<std::string>& args,
@@ -20,6 +31,7 @@ ChildRun runMeasured(const std::string& program,
   }
   argv.push_back(nullptr);
 
+  const auto start = std::chrono::steady_clock::now();
   const pid_t child = ::fork();
   if (child < 0) return run;
   if (child == 0) {
@@ -36,6 +48,10 @@ ChildRun runMeasured(const std::string& program,
   struct rusage usage {};
   // wait4 gives this child's own usage, not the sum over all children.
   if (::wait4(child, &status, 0, &usage) != child) return run;
+  run.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   // Linux reports kilobytes.
   run.peakBytes = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
@@ -49,6 +65,21 @@ std::uint64_t currentResidentBytes() {
   std::uint64_t resident = 0;
   if (!(statm >> total >> resident)) return 0;
   return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+std::string findProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+  std::size_t begin = 0;
+  while (begin <= folders.size()) {
+    std::size_t end = folders.find(':', begin);
+    if (end == std::string::npos) end = folders.size();
+    const std::string folder = folders.substr(begin, end - begin);
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    begin = end + 1;
+  }
+  return "";
 }
 
 }  // namespace bench
