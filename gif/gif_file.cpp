@@ -67,8 +67,9 @@ GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder,
     std::size_t size = 3u * static_cast<std::size_t>(screen.field(
                                 LogicalScreenDescriptor::GlobalColorTableSize));
     if (!globalColorTable.allocate(size)) return GifStatus::NoMemory;
-    if (!input.read(globalColorTable.data(), size))
+    if (!input.read(globalColorTable.data(), size)) {
       return GifStatus::ReadFailed;
+    }
   }
 
   for (;;) {
