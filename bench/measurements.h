@@ -29,8 +29,8 @@ enum class Statistic { Median, Best };
 enum class Clock { Wall, ThreadCpu };
 
 // Runs rounds rounds of [ours, giflib, conversion, unwritten, nearest,
-// dither], each over
-// every buffer of workload in turn, and reduces each operation's round times by
+// dither], each over every buffer of workload in turn, after at least 5 ms of
+// the same operation untimed, and reduces each operation's round times by
 // statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock);
