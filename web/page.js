@@ -246,11 +246,17 @@
   // "walk.gif".
   function directionName(gifName) {
     var match = /_([0-5])\.gif$/.exec(gifName);
-    return match === null ? 'the only direction' : 'direction ' + match[1];
+    return match === null ? 'one direction' : 'direction ' + match[1];
   }
 
-  // One figure per direction: the viewer's GIF, playing, twice its size with
-  // the pixels kept square, over a checkerboard where index 0 (transparent)
+  // How much larger a picture of that width is shown: a sprite is often a
+  // few dozen pixels wide, a photo can be wider than the page.
+  function enlargement(width) {
+    return width <= 128 ? 3 : width <= 320 ? 2 : 1;
+  }
+
+  // One figure per direction: the viewer's GIF, playing, enlarged with the
+  // pixels kept square, over a checkerboard where index 0 (transparent)
   // lets it through.
   function showDirectionGifs(frmName, gifs) {
     Object.keys(gifs).sort().forEach(function(gifName) {
@@ -260,11 +266,11 @@
       var image = document.createElement('img');
       image.alt = frmName + ', ' + directionName(gifName);
       image.addEventListener('load', function() {
-        image.style.width = 2 * image.naturalWidth + 'px';
+        image.style.width = enlargement(image.naturalWidth) * image.naturalWidth + 'px';
       });
       image.src = url;
       var caption = document.createElement('figcaption');
-      caption.textContent = directionName(gifName).replace(/^the /, '');
+      caption.textContent = directionName(gifName);
       figure.appendChild(image);
       figure.appendChild(caption);
       byId('preview-frames').appendChild(figure);
