@@ -72,7 +72,7 @@ class OutputFile : public ByteSink {
 #else
   int fd_ = -1;
 #endif
-  int slot_ = -1;  // the pending temporary file's entry, or -1 for none
+  int slot_ = -1;           // the pending temporary file's entry, or -1 for none
 #endif
   bool failed_ = false;
 };
