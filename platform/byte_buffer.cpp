@@ -17,10 +17,9 @@ std::uint64_t bytesLeft = kUnlimited;
 // so that each 2 MiB of it faults once instead of 512 times: on a 4000 x
 // 3000 GIF that took a third of the system time of a run (bench/README.md).
 // Other systems take the block as it comes.
-constexpr std::size_t kHugePagesFrom = std::size_t{4} << 20;
-
 void adviseHugePages(void* block, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::size_t kHugePagesFrom = std::size_t{4} << 20;
   if (size < kHugePagesFrom) return;
   const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   const auto start = reinterpret_cast<std::uintptr_t>(block);

@@ -16,6 +16,12 @@ bool InputFile::open(const char* path) {
   return true;
 }
 
+bool InputFile::size(std::uint64_t& bytes) const {
+  if (data_ == nullptr) return false;
+  bytes = size_;
+  return true;
+}
+
 std::size_t InputFile::readSome(std::uint8_t* buffer, std::size_t size) {
   if (data_ == nullptr) return 0;
   std::size_t left = size_ - position_;

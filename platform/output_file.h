@@ -64,13 +64,16 @@ class OutputFile : public ByteSink {
 #if defined(GIF2FRM_MEMORY_FILES)
   ByteBuffer pending_;    // the bytes so far, with room to grow
   std::size_t used_ = 0;  // how many of them are written
-  bool created_ = false;
-#elif defined(_WIN32)
+  bool created_ = false;  // pending, and counted as such
+  bool finished_ = false;
+#else
+#if defined(_WIN32)
   void* handle_ = nullptr;  // a HANDLE of the temporary file, or null
 #else
   int fd_ = -1;
 #endif
-  int slot_ = -1;  // the pending temporary file's entry, or -1 for none
+  int slot_ = -1;           // the pending temporary file's entry, or -1 for none
+#endif
   bool failed_ = false;
 };
 

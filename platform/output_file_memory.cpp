@@ -11,6 +11,10 @@ namespace {
 // O(n) copying.
 constexpr std::size_t kFirstBlock = 64 * 1024;
 
+// How many output files are pending: no more than a file system allows
+// (kMaxPendingOutputs), so that a run fails here where it fails there.
+int pendingCount = 0;
+
 }  // namespace
 
 bool OutputFile::create(const std::string& directory) {
@@ -18,13 +22,15 @@ bool OutputFile::create(const std::string& directory) {
   if (!directory.empty() && !memory_files::isCurrentDirectory(directory)) {
     return false;
   }
+  if (pendingCount >= kMaxPendingOutputs) return false;
+  ++pendingCount;
   created_ = true;
   failed_ = false;
   return true;
 }
 
 bool OutputFile::write(const void* bytes, std::size_t size) {
-  if (!created_ || failed_) return false;
+  if (!created_ || failed_ || finished_) return false;
   if (size > pending_.size() - used_) {
     std::size_t needed = used_ + size;
     if (needed < used_) {
@@ -49,12 +55,21 @@ bool OutputFile::write(const void* bytes, std::size_t size) {
   return true;
 }
 
-OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
+// Memory needs no flushing: the file is finished unless a write failed.
+// Later writes fail, as they do on a closed file.
+OutputFile::CommitResult OutputFile::finish() {
   if (!created_) return CommitResult::CreateFailed;
   if (failed_) {
     discard();
     return CommitResult::WriteFailed;
   }
+  finished_ = true;
+  return CommitResult::Ok;
+}
+
+OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
+  const CommitResult finished = finish();
+  if (finished != CommitResult::Ok) return finished;
   const std::string name = memory_files::fileName(targetName);
   if (name.empty() || name.back() == '/') {
     discard();
@@ -69,9 +84,11 @@ OutputFile::CommitResult OutputFile::commit(const std::string& targetName) {
 }
 
 void OutputFile::discard() {
+  if (created_) --pendingCount;
   pending_.reset();
   used_ = 0;
   created_ = false;
+  finished_ = false;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // tests:
 //
 //   gif2frm.convert(files, args)  runs `gif2frm args...`
+//   gif2frm.frm2gif(files, args)  runs `frm2gif args...`
 //
 // files maps file names to their bytes (an object or a Map of Uint8Array or
 // ArrayBuffer); args is the command line without the program's name, and
@@ -151,5 +152,6 @@
     // Resolves once the core is compiled; a run before then waits for it.
     ready: function() { return compile().then(function() {}); },
     convert: function(files, args) { return run('gif2frm', files, args); },
+    frm2gif: function(files, args) { return run('frm2gif', files, args); },
   };
 })(typeof globalThis !== 'undefined' ? globalThis : this);

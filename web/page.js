@@ -1,6 +1,7 @@
 // The page: the files and options a person picks become a gif2frm command
 // line, run by the API of gif2frm.js; the program's messages are shown as it
-// prints them and each file it writes is offered for download.
+// prints them, each file it writes is offered for download, and frm2gif
+// turns each FRM into the GIFs the preview plays.
 (function() {
   'use strict';
 
@@ -230,11 +231,74 @@
     });
   }
 
-  // Phase of the viewer: the converted sprite, every direction, as frm2gif
-  // writes it. Until the viewer is in the core there is nothing to show.
+  // ---- The preview: the sprite as frm2gif shows it ---------------------------
+
+  var previewUrls = [];
+
+  function clearPreview() {
+    previewUrls.forEach(function(url) { URL.revokeObjectURL(url); });
+    previewUrls = [];
+    byId('preview-frames').textContent = '';
+    byId('preview').hidden = true;
+  }
+
+  // "walk_3.gif" is direction 3; a sprite of one direction has only
+  // "walk.gif".
+  function directionName(gifName) {
+    var match = /_([0-5])\.gif$/.exec(gifName);
+    return match === null ? 'one direction' : 'direction ' + match[1];
+  }
+
+  // How much larger a picture of that width is shown: a sprite is often a
+  // few dozen pixels wide, a photo can be wider than the page.
+  function enlargement(width) {
+    return width <= 128 ? 3 : width <= 320 ? 2 : 1;
+  }
+
+  // One figure per direction: the viewer's GIF, playing, enlarged with the
+  // pixels kept square, over a checkerboard where index 0 (transparent)
+  // lets it through.
+  function showDirectionGifs(frmName, gifs) {
+    Object.keys(gifs).sort().forEach(function(gifName) {
+      var url = URL.createObjectURL(new Blob([gifs[gifName]], {type: 'image/gif'}));
+      previewUrls.push(url);
+      var figure = document.createElement('figure');
+      var image = document.createElement('img');
+      image.alt = frmName + ', ' + directionName(gifName);
+      image.addEventListener('load', function() {
+        image.style.width = enlargement(image.naturalWidth) * image.naturalWidth + 'px';
+      });
+      image.src = url;
+      var caption = document.createElement('figcaption');
+      caption.textContent = directionName(gifName);
+      figure.appendChild(image);
+      figure.appendChild(caption);
+      byId('preview-frames').appendChild(figure);
+    });
+  }
+
+  // Runs the viewer on each FRM the converter wrote. The viewer's own
+  // message is shown only when it refuses (a sprite too large for a GIF).
   function showPreview(outputs) {
-    byId('preview').hidden = typeof gif2frm.frm2gif !== 'function' ||
-                             Object.keys(outputs).length === 0;
+    var frms = Object.keys(outputs).filter(function(name) {
+      return /\.frm$/i.test(name);
+    });
+    return frms.reduce(function(previous, frmName) {
+      return previous.then(function() {
+        var files = {};
+        files[frmName] = outputs[frmName];
+        return gif2frm.frm2gif(files, [frmName]);
+      }).then(function(result) {
+        if (result.status === 0) {
+          showDirectionGifs(frmName, result.outputs);
+        } else {
+          var message = document.createElement('pre');
+          message.textContent = result.stdout;
+          byId('preview-frames').appendChild(message);
+        }
+        byId('preview').hidden = false;
+      });
+    }, Promise.resolve());
   }
 
   function convert(event) {
@@ -246,7 +310,9 @@
     var button = byId('convert');
     button.disabled = true;
     clearDownloads();
+    clearPreview();
     byId('messages').textContent = 'Converting...';
+    byId('messages').removeAttribute('data-status');
     Promise.all(files.map(readFile)).then(function(contents) {
       var inputs = {};
       files.forEach(function(file, i) { inputs[file.name] = contents[i]; });
@@ -255,7 +321,12 @@
       byId('messages').textContent = result.stdout;
       byId('messages').setAttribute('data-status', String(result.status));
       offerDownloads(result.outputs);
-      showPreview(result.outputs);
+      return showPreview(result.outputs).then(null, function(error) {
+        var message = document.createElement('pre');
+        message.textContent = 'The viewer failed: ' + error.message;
+        byId('preview-frames').appendChild(message);
+        byId('preview').hidden = false;
+      });
     }, function(error) {
       byId('messages').textContent = 'The converter failed: ' + error.message;
       byId('messages').setAttribute('data-status', 'error');

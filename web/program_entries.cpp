@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/run.h"
+#include "app/viewer_run.h"
 #include "platform/memory_files.h"
 #include "platform/standard_output.h"
 
@@ -22,6 +23,10 @@ std::uint8_t* web_add_input(const char* name, std::size_t size) {
 int web_run_gif2frm(int argc, char** argv) {
   platform::setUpStandardOutput();
   return runConverter(argc, argv);
+}
+int web_run_frm2gif(int argc, char** argv) {
+  platform::setUpStandardOutput();
+  return runViewer(argc, argv);
 }
 
 // The output files the run committed.

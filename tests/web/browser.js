@@ -13,6 +13,13 @@ const pageDir = process.env.GIF2FRM_PAGE_DIR ||
                 path.join(projectRoot, 'build', 'web');
 const nativeProgram = process.env.GIF2FRM_NATIVE ||
                       path.join(projectRoot, 'build', 'ci', 'gif2frm');
+// frm2gif is built beside gif2frm.
+const nativePrograms = {
+  gif2frm: nativeProgram,
+  frm2gif: path.join(path.dirname(nativeProgram), 'frm2gif'),
+};
+// The API's function for each program.
+const apiFunctions = {gif2frm: 'convert', frm2gif: 'frm2gif'};
 
 // Started as root on a machine without a network: no sandbox (it needs an
 // unprivileged user), and none of the background traffic that would only
@@ -48,14 +55,14 @@ async function openPage() {
   };
 }
 
-// The API of the page, run in the browser: gif2frm.convert(files, args) with
-// the bytes carried as base64 both ways.
-async function convertInPage(page, files, argumentLists) {
+// The API of the page, run in the browser: gif2frm.convert(files, args), or
+// gif2frm.frm2gif for the viewer, with the bytes carried as base64 both ways.
+async function runInPage(program, page, files, argumentLists) {
   const encoded = {};
   for (const [name, bytes] of Object.entries(files)) {
     encoded[name] = Buffer.from(bytes).toString('base64');
   }
-  const results = await page.evaluate(async (filesBase64, lists) => {
+  const results = await page.evaluate(async (run, filesBase64, lists) => {
     const decode = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
     const encode = (bytes) => {
       let binary = '';
@@ -70,7 +77,7 @@ async function convertInPage(page, files, argumentLists) {
     }
     const answers = [];
     for (const args of lists) {
-      const result = await gif2frm.convert(inputs, args);
+      const result = await gif2frm[run](inputs, args);
       const outputs = {};
       for (const name of Object.keys(result.outputs)) {
         outputs[name] = encode(result.outputs[name]);
@@ -78,7 +85,7 @@ async function convertInPage(page, files, argumentLists) {
       answers.push({status: result.status, stdout: result.stdout, outputs});
     }
     return answers;
-  }, encoded, argumentLists);
+  }, apiFunctions[program], encoded, argumentLists);
   return results.map((result) => ({
     status: result.status,
     stdout: Buffer.from(result.stdout, 'utf8'),
@@ -87,17 +94,17 @@ async function convertInPage(page, files, argumentLists) {
   }));
 }
 
-// The native program on the same files, in a folder of their own, called as
-// `gif2frm` so that the usage text names it the same way. Every file that is
-// there afterwards and was not before is an output.
-function convertNatively(files, args) {
+// The native program on the same files, in a folder of their own, called by
+// its bare name so that the usage text names it the same way. Every file
+// that is there afterwards and was not before is an output.
+function runNatively(program, files, args) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-native-'));
   try {
     for (const [name, bytes] of Object.entries(files)) {
       fs.writeFileSync(path.join(folder, name), bytes);
     }
-    const run = childProcess.spawnSync(nativeProgram, args, {
-      cwd: folder, argv0: 'gif2frm', stdio: ['ignore', 'pipe', 'pipe'],
+    const run = childProcess.spawnSync(nativePrograms[program], args, {
+      cwd: folder, argv0: program, stdio: ['ignore', 'pipe', 'pipe'],
     });
     if (run.error) throw run.error;
     const outputs = {};
@@ -110,6 +117,10 @@ function convertNatively(files, args) {
   }
 }
 
+const convertInPage = (...rest) => runInPage('gif2frm', ...rest);
+const convertNatively = (...rest) => runNatively('gif2frm', ...rest);
+
 module.exports = {
-  projectRoot, pageDir, nativeProgram, openPage, convertInPage, convertNatively,
+  projectRoot, pageDir, nativeProgram, openPage, runInPage, runNatively,
+  convertInPage, convertNatively,
 };

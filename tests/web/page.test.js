@@ -8,16 +8,17 @@ const os = require('node:os');
 const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
-  projectRoot, openPage, convertInPage, convertNatively,
+  projectRoot, openPage, runInPage, runNatively, convertInPage, convertNatively,
 } = require('./browser.js');
 
 const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
 const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
+const goldenDir = path.join(projectRoot, 'tests', 'data', 'golden');
 
 // Options of every kind the page can pass: the defaults, indices passed
-// through, the nearest-colour match, the scanned numbers with the frame rate
-// from the delays, and six directions in one GIF.
-const optionSets = [[], ['-n'], ['-m=nearest'],
+// through, the nearest-colour match and dithering, the scanned numbers with
+// the frame rate from the delays, and six directions in one GIF.
+const optionSets = [[], ['-n'], ['-m=nearest'], ['-m=dither'],
                     ['-d=0', '-x=5', '-y=-3', '-f=gif', '-a=0'], ['-n', '-6', '-f=12']];
 
 let session;
@@ -118,6 +119,35 @@ test('the command line as the native program takes it: usage, help, bad options,
   await expectSameAsNative({...walk, ...six}, [...args, 'walk.gif']);
 });
 
+test('frm2gif: the same GIF bytes, messages and status as the native viewer',
+     async () => {
+  const one = fs.readFileSync(path.join(goldenDir, 'animated.frm'));
+  const files = {
+    'one.frm': one,
+    'six.frm': fs.readFileSync(path.join(goldenDir, 'six_in_one.frm')),
+    'palette.pal': fs.readFileSync(path.join(projectRoot, 'resources', 'palette.pal')),
+    // Cut inside the first frame's pixels.
+    'cut.frm': one.subarray(0, 80),
+    // Version 5 where only 4 exists.
+    'v5.frm': Buffer.concat([Buffer.from([0, 0, 0, 5]), one.subarray(4)]),
+  };
+  const argumentLists = [
+    ['one.frm'], ['six.frm'], ['-i', 'one.frm'], ['-i', 'six.frm'],
+    ['-p=palette.pal', 'one.frm'], ['-o=view.gif', 'one.frm'],
+    // Six directions go to a folder: the current one, or one that is not there.
+    ['-o=.', 'six.frm'], ['-o=nowhere', 'six.frm'],
+    [], ['--help'], ['missing.frm'], ['cut.frm'], ['v5.frm'],
+  ];
+  const inPage = await runInPage('frm2gif', session.page, files, argumentLists);
+  const statuses = argumentLists.map((args, i) => {
+    assert.deepEqual(describe(inPage[i]), describe(runNatively('frm2gif', files, args)),
+                     `frm2gif ${args.join(' ')}`);
+    return inPage[i].status;
+  });
+  assert.deepEqual(statuses, [0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 1]);
+  assert.equal(Object.keys(inPage[1].outputs).length, 6);
+});
+
 async function messagesAfterConverting(page) {
   await page.waitForFunction(() => {
     const status = document.getElementById('messages').getAttribute('data-status');
@@ -128,12 +158,44 @@ async function messagesAfterConverting(page) {
   }));
 }
 
+// The preview's images once the browser has decoded them: the alt text,
+// the width, and the first frame as the browser draws it (a PNG data URL;
+// the page may fetch nothing, not even its own blob: URLs).
+async function previewImages(page) {
+  assert.equal(await page.$eval('#preview', (e) => e.hidden), false);
+  return page.$$eval('#preview-frames img', (images) => Promise.all(
+      images.map(async (image) => {
+        await image.decode();
+        return {alt: image.alt, width: image.naturalWidth,
+                drawn: window.drawnForTest(image)};
+      })));
+}
+
+// A GIF's first frame as the page's browser draws it.
+async function drawnGif(page, bytes) {
+  return page.evaluate(async (base64) => {
+    const image = new Image();
+    image.src = 'data:image/gif;base64,' + base64;
+    await image.decode();
+    return window.drawnForTest(image);
+  }, bytes.toString('base64'));
+}
+
 // The page as a person finds it: each test of the page starts from a new
 // load, whatever the test before it left in the form.
 async function freshPage() {
   const {page} = session;
   await page.reload();
   await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
+  await page.evaluate(() => {
+    window.drawnForTest = (image) => {
+      const canvas = document.createElement('canvas');
+      canvas.width = image.naturalWidth;
+      canvas.height = image.naturalHeight;
+      canvas.getContext('2d').drawImage(image, 0, 0);
+      return canvas.toDataURL();
+    };
+  });
   return page;
 }
 
@@ -169,6 +231,13 @@ test('the page: pick a GIF, set options, read the messages, download the FRM',
                                  ['-n', '-x=7', 'walk.gif']);
   assert.equal(shown.text, native.stdout.toString('utf8'));
   assert.equal(shown.status, '0');
+
+  // The preview plays what the native frm2gif makes of that FRM.
+  const viewed = runNatively('frm2gif', native.outputs, ['walk.frm']);
+  const [image] = await previewImages(page);
+  assert.equal(image.alt, 'walk.frm, one direction');
+  assert.ok(image.width > 0);
+  assert.equal(image.drawn, await drawnGif(page, viewed.outputs['walk.gif']));
 
   // The download link gives the file itself, as the browser saves it.
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
@@ -264,6 +333,11 @@ test('the page: help texts are the program\'s, six GIFs become six directions',
     assert.equal(shown.text, native.stdout.toString('utf8'));
     assert.deepEqual(await page.$$eval('#downloads a', (as) => as.map((a) => a.download)),
                      Object.keys(native.outputs));
+    // Every direction plays, in direction order.
+    const images = await previewImages(page);
+    assert.deepEqual(images.map((image) => image.alt),
+                     [0, 1, 2, 3, 4, 5].map((d) => `n.frm, direction ${d}`));
+    assert.ok(images.every((image) => image.width > 0));
   } finally {
     fs.rmSync(folder, {recursive: true, force: true});
   }

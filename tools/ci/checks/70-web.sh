@@ -2,7 +2,9 @@
 # The page: the web build (the core compiled by emscripten), then the browser
 # test in Debian's Chromium, headless, driven by puppeteer-core: the page
 # opened from file:// converts the GIF corpus to the native program's bytes
-# and messages, and works with the mouse and the keyboard.
+# and messages, its frm2gif gives the native viewer's GIFs, the preview
+# plays the converted sprite, and the page works with the mouse and the
+# keyboard.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 started=$SECONDS
@@ -11,11 +13,12 @@ echo "-- the web build"
 cmake --preset web >/dev/null
 cmake --build --preset web
 
-# The native program is the reference.
+# The native programs are the reference; the test finds frm2gif beside
+# gif2frm.
 native=build/ci/gif2frm
-if [ ! -x "$native" ]; then
+if [ ! -x "$native" ] || [ ! -x build/ci/frm2gif ]; then
   cmake --preset ci >/dev/null
-  cmake --build --preset ci --target gif2frm
+  cmake --build --preset ci --target gif2frm frm2gif
 fi
 
 echo "-- the browser test"
