@@ -217,8 +217,10 @@ int decodeKnownStrings(FastState& state, GifInput& input,
       const auto known = static_cast<std::uint32_t>(code);
       if constexpr (decltype(literalsFirst)::value) {
         if (known < literalCodes && room != 0) {
+          // With a minimum code size of 9 literals go up to 511; each stands
+          // for its low byte, as in the plain decoder.
           const auto byte = static_cast<std::uint8_t>(known);
-          const std::uint8_t stored = table[known];
+          const std::uint8_t stored = table[byte];
           *destination = stored;
           decoder.suffix[next] = byte;
           decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
@@ -332,8 +334,8 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   // The strings every image starts with: the literals, and the clear and
   // end codes, which stand for none.
   for (int code = 0; code < clear; ++code) {
-    knownStrings[code] =
-        packString(0, 1, static_cast<std::uint8_t>(code), table[code]);
+    const auto byte = static_cast<std::uint8_t>(code);
+    knownStrings[code] = packString(0, 1, byte, table[byte]);
   }
   knownStrings[clear] = 0;
   knownStrings[end] = 0;
@@ -414,9 +416,9 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       if (code >= firstSlot) code = 0;
       state.previousCode = static_cast<std::uint32_t>(code);
       firstChar = code;
+      const auto byte = static_cast<std::uint8_t>(code);
       knownStrings[state.next] =
-          packString(emitted < capacity ? emitted : 0, 2,
-                     static_cast<std::uint8_t>(code), table[code]);
+          packString(emitted < capacity ? emitted : 0, 2, byte, table[byte]);
       if (!emitCounted(static_cast<std::uint8_t>(code))) {
         result = LzwStatus::PixelOverflow;
         break;
