@@ -6,13 +6,6 @@
 #include <memory>
 #include <vector>
 
-#if defined(__has_feature)
-#if __has_feature(memory_sanitizer)
-#include <sanitizer/msan_interface.h>
-#define GIF2FRM_MSAN 1
-#endif
-#endif
-
 #include "app/conversion.h"
 #include "app/frame_assembly.h"
 #include "app/sprite_assembly.h"
@@ -31,10 +24,7 @@ class HeaderSink : public platform::ByteSink {
  public:
   bool write(const void* bytes, std::size_t size) override {
     const auto* begin = static_cast<const std::uint8_t*>(bytes);
-#ifdef GIF2FRM_MSAN
-    // Built with MemorySanitizer: no byte of the file may be uninitialised.
-    __msan_check_mem_is_initialized(bytes, size);
-#endif
+    checkInitialised(bytes, size);
     std::size_t keep = head.size() < kKept ? kKept - head.size() : 0;
     if (keep > size) keep = size;
     head.insert(head.end(), begin, begin + keep);

@@ -7,13 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__has_feature)
-#if __has_feature(memory_sanitizer)
-#include <sanitizer/msan_interface.h>
-#define GIF2FRM_MSAN 1
-#endif
-#endif
-
 #include "app/sprite_gif.h"
 #include "app/sprite_layout.h"
 #include "color/palette.h"
@@ -59,10 +52,7 @@ void checkShownDirection(const FrmImage& image, int direction,
   if (!layout.fitsGif()) return;
   const std::vector<std::uint8_t> bytes =
       directionGif(image, direction, layout, colors);
-#ifdef GIF2FRM_MSAN
-  // Built with MemorySanitizer: no byte of the GIF may be uninitialised.
-  __msan_check_mem_is_initialized(bytes.data(), bytes.size());
-#endif
+  checkInitialised(bytes.data(), bytes.size());
   GifFile gif;
   GifInput input(bytes.data(), bytes.size());
   FUZZ_CHECK(gif.load(input, decoder) == GifStatus::Ok);

@@ -5,7 +5,15 @@
 #ifndef GIF2FRM_FUZZ_FUZZ_SUPPORT_H_
 #define GIF2FRM_FUZZ_FUZZ_SUPPORT_H_
 
+#include <cstddef>
 #include <cstdint>
+
+#if defined(__has_feature)
+#if __has_feature(memory_sanitizer)
+#include <sanitizer/msan_interface.h>
+#define GIF2FRM_MSAN 1
+#endif
+#endif
 
 #include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
@@ -24,5 +32,16 @@ LzwDecoder& startFuzzInput();
 // frees each frame's pixels once it has mapped them). Returns a sum of the
 // delivered pixels, so that the reads are not dropped.
 std::uint32_t checkLoadedGif(const GifFile& gif, bool pixelsReleased);
+
+// Output bytes in a MemorySanitizer build must all be initialised: reports
+// the first that is not. Does nothing in other builds.
+inline void checkInitialised(const void* bytes, std::size_t size) {
+#ifdef GIF2FRM_MSAN
+  __msan_check_mem_is_initialized(bytes, size);
+#else
+  (void)bytes;
+  (void)size;
+#endif
+}
 
 #endif  // GIF2FRM_FUZZ_FUZZ_SUPPORT_H_
