@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/conversion.h"
-#include "app/sprite_assembly.h"
 #include "color/committed_palette.h"
 #include "frm/recording_sink.h"
 #include "gif/lzw_decoder.h"
@@ -71,56 +70,6 @@ TEST(MatchModes, EveryCorpusGifThatLoadsConverts) {
     }
   }
   EXPECT_GE(loads, 150);
-}
-
-// The conversion as it was before colours were matched during decoding: the
-// GIF loaded as its indices, then mapped by the assembly in a pass of its
-// own.
-Bytes convertInTwoPasses(const Bytes& gif, const Options& options,
-                         RunOutcome& outcome) {
-  GifFile file;
-  FrmImage image;
-  const auto decoder = std::make_unique<LzwDecoder>();
-  SpriteAssembly sprite(options, image);
-  GifInput input(gif.data(), gif.size());
-  outcome = loadGif(input, file, *decoder);
-  if (outcome == RunOutcome::Converted) outcome = sprite.add(file);
-  RecordingSink sink;
-  if (outcome == RunOutcome::Converted) image.write(sink);
-  return sink.data;
-}
-
-// Every GIF of the corpus and of the golden files (interlaced ones, local
-// tables of every size, transparent indices, data that ends early, six
-// directions in one), in the modes that map while decoding: the same outcome
-// and the same bytes as two passes.
-TEST(MatchModes, MappingWhileDecodingGivesTheBytesOfTwoPasses) {
-  std::vector<fs::path> gifs;
-  for (const fs::path& folder :
-       {fs::path(GIF2FRM_CORPUS), fs::path(kGoldenDir)}) {
-    if (!fs::exists(folder)) continue;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-      if (entry.path().extension() == ".gif") gifs.push_back(entry.path());
-    }
-  }
-  Options untranslated;
-  untranslated.translateColors = false;
-  Options sixInOne;
-  sixInOne.sixDirectionsInOne = true;
-  int converted = 0;
-  for (const fs::path& path : gifs) {
-    const Bytes gif = readFileBytes(path.string());
-    for (const Options& options : {Options{}, withMode(MatchMode::Nearest),
-                                   untranslated, sixInOne}) {
-      RunOutcome onePass;
-      RunOutcome twoPasses;
-      const Bytes expected = convertInTwoPasses(gif, options, twoPasses);
-      ASSERT_EQ(convert(gif, options, onePass), expected) << path;
-      ASSERT_EQ(onePass, twoPasses) << path;
-      if (onePass == RunOutcome::Converted) ++converted;
-    }
-  }
-  EXPECT_GE(converted, 30);
 }
 
 TEST(MatchModes, WithoutTranslationEveryModeKeepsTheIndices) {
