@@ -23,8 +23,9 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   return convertGif(bytes, size, options, gif, image, LzwDecoder::instance());
 }
 
-RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder) {
-  RunOutcome loaded = loadOutcome(gif.load(input, decoder));
+RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
+                   PixelTranslation* translation) {
+  RunOutcome loaded = loadOutcome(gif.load(input, decoder, translation));
   if (loaded != RunOutcome::Converted) return loaded;
   if (gif.frames.empty()) return RunOutcome::EmptyGif;
   return RunOutcome::Converted;
@@ -36,7 +37,9 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   SpriteAssembly sprite(options, image);
   if (sprite.gifCount() != 1) return RunOutcome::MissingDirectionFile;
   GifInput input(bytes, size);
-  RunOutcome loaded = loadGif(input, gif, decoder);
+  // A colour table without a match is reported by add(), after the load and
+  // the checks: a failed load wins over it.
+  RunOutcome loaded = loadGif(input, gif, decoder, sprite.pixelTranslation());
   if (loaded != RunOutcome::Converted) return loaded;
   return sprite.add(gif);
 }

@@ -12,9 +12,11 @@
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
 
-// Loads the GIF into gif. Converted when it was read whole and holds an
-// image; whether it fits an FRM sprite is SpriteAssembly's test.
-RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder);
+// Loads the GIF into gif, its pixels through translation if not null (see
+// SpriteAssembly::pixelTranslation). Converted when it was read whole and
+// holds an image; whether it fits an FRM sprite is SpriteAssembly's test.
+RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
+                   PixelTranslation* translation = nullptr);
 
 // Both steps for a sprite of one GIF (one direction, or six with -6): loads
 // the GIF into gif and builds image from it. Converted when image is ready to

@@ -7,23 +7,9 @@
 #include <optional>
 
 #include "color/color_map.h"
-#include "color/color_matching.h"
 #include "color/floyd_steinberg.h"
 
 namespace {
-
-// Fills a map from a colour table by the run's matching rule; false when a
-// colour has no match, and also when the table is shorter than its entry
-// count.
-bool translate(const MatchSettings& settings, ColorMap& map,
-               const platform::ByteBuffer& table, int entryCount) {
-  const std::uint64_t tableBytes = std::uint64_t{3} * std::uint64_t(entryCount);
-  if (entryCount < 0 || table.isNull() || table.size() < tableBytes) {
-    return false;
-  }
-  return buildColorMap(map, table.data(),
-                       static_cast<std::uint32_t>(entryCount), settings);
-}
 
 // Stores the low 16 bits of value, two's complement.
 std::int16_t low16(std::int32_t value) {
@@ -190,24 +176,23 @@ bool fillsWholeDirections(const GifFile& gif, const DirectionLayout& layout) {
                                                 layout.firstDirection);
 }
 
-// Builds the directions of layout from gif; with releaseFrom set (to gif
-// itself), each GIF frame's pixels are freed once mapped.
+// The map of pixels that the reader has translated already.
+constexpr struct IdentityMap {
+  ColorMap entries;
+  constexpr IdentityMap() : entries() {
+    for (int i = 0; i < 256; ++i) entries[i] = static_cast<std::uint8_t>(i);
+  }
+} kIdentityMap;
+
+// Builds the directions of layout from gif, with maps, which are local to
+// one conversion and may have been used by the reader; with releaseFrom set
+// (to gif itself), each GIF frame's pixels are freed once mapped.
 AssemblyStatus assemble(const GifFile& gif, const Options& options,
                         const DirectionLayout& layout, RunColors& colors,
-                        FrmImage& image, GifFile* releaseFrom) {
-  const MatchSettings& settings = colors.settings();
-  // Local to one conversion. A local table smaller than an earlier one leaves
-  // the earlier table's entries above its count in localMap, and GIF indices
-  // there map to them.
-  ColorMap globalMap{};
-  ColorMap localMap{};
-
+                        GifColorMaps& maps, FrmImage& image,
+                        GifFile* releaseFrom) {
   const LogicalScreenDescriptor& screen = gif.screen;
-  if (screen.field(LogicalScreenDescriptor::GlobalColorTableFlag) != 0 &&
-      !translate(settings, globalMap, gif.globalColorTable,
-                 screen.field(LogicalScreenDescriptor::GlobalColorTableSize))) {
-    return AssemblyStatus::CantTranslate;
-  }
+  if (!maps.translateGlobal(gif)) return AssemblyStatus::CantTranslate;
 
   std::optional<FloydSteinberg> diffusion;
   if (colors.dithers()) {
@@ -256,13 +241,13 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
     }
     const ImageDescriptor& d = source.descriptor;
 
-    const ColorMap* map = &globalMap;
-    if (d.field(ImageDescriptor::LocalColorTableFlag) != 0) {
-      if (!translate(settings, localMap, source.localColorTable,
-                     d.field(ImageDescriptor::LocalColorTableSize))) {
-        return AssemblyStatus::CantTranslate;
-      }
-      map = &localMap;
+    // Pixels the reader stored through the frame's map, transparent index
+    // and all, are final where the image data reached them.
+    const bool translated = source.pixelsTranslated;
+    const ColorMap* map = &kIdentityMap.entries;
+    if (!translated) {
+      map = maps.mapFor(source);
+      if (map == nullptr) return AssemblyStatus::CantTranslate;
     }
 
     // A control extension governs only the image right after it, and its
@@ -270,7 +255,7 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
     // before mapping: a GIF index equal to it is transparent whatever colour
     // it would map to.
     const bool transparent =
-        source.hasControl != 0 &&
+        !translated && source.hasControl != 0 &&
         source.control.field(GraphicControlExtension::TransparentColorFlag) !=
             0;
     const std::uint8_t transparentIndex = source.control.transparentColorIndex;
@@ -285,6 +270,9 @@ AssemblyStatus assemble(const GifFile& gif, const Options& options,
     const auto writePixels = [&](const GifFrame& from, std::uint8_t* out) {
       if (diffusion) {
         ditherPixels(from, *diffusion, out);
+      } else if (translated && out == from.pixels.data() &&
+                 from.pixelsDelivered == from.pixelCount()) {
+        // Every pixel is in place already.
       } else {
         mapPixels(from, *map, transparent, transparentIndex, out);
       }
@@ -344,7 +332,9 @@ DirectionLayout oneDirection(const GifFile& gif) {
 AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
                              FrmImage& image, const PaletteColors* palette) {
   RunColors colors(options, palette);
-  return assemble(gif, options, oneDirection(gif), colors, image, nullptr);
+  GifColorMaps maps(colors);
+  return assemble(gif, options, oneDirection(gif), colors, maps, image,
+                  nullptr);
 }
 
 AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif,
@@ -352,13 +342,12 @@ AssemblyStatus buildFrmImageReleasingPixels(GifFile& gif,
                                             FrmImage& image,
                                             const PaletteColors* palette) {
   RunColors colors(options, palette);
-  return assemble(gif, options, oneDirection(gif), colors, image, &gif);
+  GifColorMaps maps(colors);
+  return assemble(gif, options, oneDirection(gif), colors, maps, image, &gif);
 }
 
-AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
-                                              const Options& options,
-                                              const DirectionLayout& layout,
-                                              RunColors& colors,
-                                              FrmImage& image) {
-  return assemble(gif, options, layout, colors, image, &gif);
+AssemblyStatus buildDirectionsReleasingPixels(
+    GifFile& gif, const Options& options, const DirectionLayout& layout,
+    RunColors& colors, GifColorMaps& maps, FrmImage& image) {
+  return assemble(gif, options, layout, colors, maps, image, &gif);
 }

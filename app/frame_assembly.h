@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "app/gif_color_maps.h"
 #include "app/options.h"
 #include "app/run_colors.h"
 #include "color/palette_file.h"
@@ -61,12 +62,11 @@ AssemblyStatus buildFrmImageReleasingPixels(
 // global table; the GIFs after it find that array in image. Each direction
 // gets the shifts of the options and, in dataOffset, the frame area written
 // before it, and its first frame is measured from (0, 0). Colour tables are
-// matched as in buildFrmImage, within each call on their own, by colors,
-// which the GIFs of one sprite share.
-AssemblyStatus buildDirectionsReleasingPixels(GifFile& gif,
-                                              const Options& options,
-                                              const DirectionLayout& layout,
-                                              RunColors& colors,
-                                              FrmImage& image);
+// matched as in buildFrmImage by colors, which the GIFs of one sprite share,
+// into maps, which are gif's own: restarted before gif was loaded, and
+// handed to its load if the reader was to map its pixels.
+AssemblyStatus buildDirectionsReleasingPixels(
+    GifFile& gif, const Options& options, const DirectionLayout& layout,
+    RunColors& colors, GifColorMaps& maps, FrmImage& image);
 
 #endif  // GIF2FRM_APP_FRAME_ASSEMBLY_H_

@@ -40,14 +40,16 @@ RunOutcome writeFrm(const FrmImage& image, const OutputTarget& target) {
 // The input is read through a window of this size, never whole.
 constexpr std::size_t kInputWindow = 64 * 1024;
 
-// Opens the GIF at path and loads it into gif.
-RunOutcome loadFile(const char* path, GifFile& gif) {
+// Opens the GIF at path and loads it into gif, its pixels through
+// translation if not null.
+RunOutcome loadFile(const char* path, GifFile& gif,
+                    PixelTranslation* translation) {
   platform::InputFile file;
   if (!file.open(path)) return RunOutcome::CantOpenInput;
   platform::ByteBuffer window;
   if (!window.allocate(kInputWindow)) return RunOutcome::NoMemory;
   GifInput input(file, window.data(), window.size());
-  RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance());
+  RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance(), translation);
   // A device error ends the data where it happened, which the load may
   // or may not have noticed; either way the file is not what it seemed.
   if (file.failed()) return RunOutcome::CantReadInput;
@@ -94,7 +96,7 @@ Conversion convertFiles(const char* inputPath, const Options& options,
     const char* path =
         source == 0 ? inputPath : options.directionFiles[source].c_str();
     GifFile gif;
-    RunOutcome outcome = loadFile(path, gif);
+    RunOutcome outcome = loadFile(path, gif, sprite.pixelTranslation());
     if (outcome == RunOutcome::Converted) outcome = sprite.add(gif);
     if (outcome != RunOutcome::Converted) {
       if (source == 0) return {outcome, sprite.detail()};

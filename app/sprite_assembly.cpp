@@ -56,7 +56,10 @@ RunOutcome checkDirectionOptions(const Options& options, std::string& missing) {
 
 SpriteAssembly::SpriteAssembly(const Options& options, FrmImage& image,
                                const PaletteColors* palette)
-    : options_(options), image_(image), colors_(options, palette) {
+    : options_(options),
+      image_(image),
+      colors_(options, palette),
+      maps_(colors_) {
   layout_.directionCount =
       options.sixDirectionsInOne || hasAnyDirectionFile(options)
           ? kFrmDirections
@@ -103,6 +106,12 @@ RunOutcome SpriteAssembly::checkLater(const GifFile& gif) const {
 }
 
 RunOutcome SpriteAssembly::add(GifFile& gif) {
+  const RunOutcome outcome = addGif(gif);
+  maps_.restart();  // the next GIF starts with maps of its own
+  return outcome;
+}
+
+RunOutcome SpriteAssembly::addGif(GifFile& gif) {
   detail_.clear();
   // More GIFs than the sprite takes have no directions left to fill.
   if (added_ >= gifCount()) return RunOutcome::UnequalDirections;
@@ -120,6 +129,6 @@ RunOutcome SpriteAssembly::add(GifFile& gif) {
   frameArea_ += frameAreaOf(gif);
   layout_.firstDirection = added_;
   ++added_;
-  return assemblyOutcome(
-      buildDirectionsReleasingPixels(gif, options_, layout_, colors_, image_));
+  return assemblyOutcome(buildDirectionsReleasingPixels(
+      gif, options_, layout_, colors_, maps_, image_));
 }

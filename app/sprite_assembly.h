@@ -35,6 +35,11 @@ class SpriteAssembly {
   // otherwise one (with -6 it holds all six directions).
   int gifCount() const;
 
+  // For the load of the next GIF (GifFile::load): has its pixels stored
+  // already mapped where the match mode allows it. Optional: add() maps
+  // whatever the reader left as GIF indices.
+  PixelTranslation* pixelTranslation() { return &maps_; }
+
   // Takes the next GIF of the sprite, loaded and holding at least one image.
   // In this order: with -6 the image count must divide by six; the first GIF
   // sets the frames per direction, which must be 65,535 or fewer, and -a=
@@ -50,12 +55,14 @@ class SpriteAssembly {
   const std::string& detail() const { return detail_; }
 
  private:
+  RunOutcome addGif(GifFile& gif);
   RunOutcome checkFirst(const GifFile& gif);
   RunOutcome checkLater(const GifFile& gif) const;
 
   const Options& options_;
   FrmImage& image_;
-  RunColors colors_;  // one palette and one match setup for all the GIFs
+  RunColors colors_;   // one palette and one match setup for all the GIFs
+  GifColorMaps maps_;  // the maps of the GIF being loaded and added
   DirectionLayout layout_;
   int added_ = 0;                // GIFs put into the image so far
   std::uint64_t frameArea_ = 0;  // the frame area they take

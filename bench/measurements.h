@@ -16,6 +16,7 @@ struct Timings {
   double ours = 0;        // GifFile::load, the frames freed again
   double giflib = 0;      // DGifOpen + DGifSlurp + DGifCloseFile
   double conversion = 0;  // load + frame assembly + FRM bytes to memory
+  double unwritten = 0;   // load + frame assembly, the FRM bytes not copied
   double nearest = 0;     // the same with -m=nearest
   double dither = 0;      // the same with -m=dither
 };
@@ -27,8 +28,9 @@ enum class Statistic { Median, Best };
 // is most of the noise; both decoders run on one thread, so it stays fair.
 enum class Clock { Wall, ThreadCpu };
 
-// Runs rounds rounds of [ours, giflib, conversion, nearest, dither], each over
-// every buffer of workload in turn, and reduces each operation's round times by
+// Runs rounds rounds of [ours, giflib, conversion, unwritten, nearest,
+// dither], each over every buffer of workload in turn, after at least 5 ms of
+// the same operation untimed, and reduces each operation's round times by
 // statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock);

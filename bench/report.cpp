@@ -22,9 +22,10 @@ std::uint64_t memoryBudget(std::uint64_t pixels) {
 void printHeader() {
   std::printf(
       "| file | frames | Mpx | ours Mpx/s | giflib Mpx/s | ratio | target |"
-      " conversion Mpx/s | conversion/decode | nearest/conversion |"
-      " dither/decode | peak MiB / budget | same pixels |\n"
-      "|---|---:|---:|---:|---:|---:|---|---:|---|---|---|---|---|\n");
+      " conversion Mpx/s | conversion/decode | unwritten/decode |"
+      " nearest/conversion | dither/decode | peak MiB / budget |"
+      " same pixels |\n"
+      "|---|---:|---:|---:|---:|---:|---|---:|---|---:|---|---|---|---|\n");
 }
 
 void printRow(const Row& row) {
@@ -48,13 +49,14 @@ void printRow(const Row& row) {
               mega(pixels), mega(pixels / t.ours), mega(pixels / t.giflib),
               ratio, target);
   if (row.converts) {
-    std::printf("%.0f | %.2f %s | ", mega(pixels / t.conversion),
+    std::printf("%.0f | %.2f %s | %.2f | ", mega(pixels / t.conversion),
                 conversionOverDecode,
                 row.judgeConversion
                     ? mark(conversionOverDecode <= kMaxConversionOverDecode)
-                    : "-");
+                    : "-",
+                t.unwritten / t.ours);
   } else {
-    std::printf("not converted | - | ");
+    std::printf("not converted | - | - | ");
   }
   // The match modes convert every file that loads. On the corpus row the
   // default conversion stops early on the files it cannot match, so the

@@ -1,13 +1,19 @@
 // The whole conversion in memory: the GIF loaded, the FRM image assembled
-// and serialised, with options from the input's first bytes.
+// and serialised, with options from the input's first bytes. The conversion
+// maps colours while the GIF is decoded where it can; the same conversion
+// with the GIF loaded as its indices and mapped afterwards must end the same
+// way, with the same bytes.
+#include <memory>
 #include <vector>
 
 #include "app/conversion.h"
 #include "app/frame_assembly.h"
+#include "app/sprite_assembly.h"
 #include "frm/byte_order.h"
 #include "fuzz/fuzz_options.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_target.h"
+#include "platform/byte_buffer.h"
 #include "platform/byte_sink.h"
 
 namespace {
@@ -23,8 +29,13 @@ class HeaderSink : public platform::ByteSink {
     if (keep > size) keep = size;
     head.insert(head.end(), begin, begin + keep);
     std::uint32_t sum = 0;  // every byte is read, uninitialised ones too
-    for (std::size_t i = 0; i < size; ++i) sum += begin[i];
+    std::uint64_t hash = fingerprint;
+    for (std::size_t i = 0; i < size; ++i) {
+      sum += begin[i];
+      hash = (hash ^ begin[i]) * 0x100000001B3u;  // FNV-1a
+    }
     checksum += sum;
+    fingerprint = hash;
     total += size;
     return true;
   }
@@ -33,7 +44,24 @@ class HeaderSink : public platform::ByteSink {
   std::vector<std::uint8_t> head;
   std::uint64_t total = 0;
   std::uint32_t checksum = 0;
+  std::uint64_t fingerprint = 0xCBF29CE484222325u;
 };
+
+// The conversion with the GIF's pixels loaded as its indices, mapped by the
+// assembly in a pass of their own, from a fresh dictionary.
+RunOutcome convertInTwoPasses(const FuzzInput& input, FrmImage& image) {
+  static const std::unique_ptr<LzwDecoder> decoder =
+      std::make_unique<LzwDecoder>();
+  *decoder = LzwDecoder{};
+  platform::limitAllocatedBytes(kFuzzAllocationBudget);
+  GifFile gif;
+  SpriteAssembly sprite(input.options, image);
+  if (sprite.gifCount() != 1) return RunOutcome::MissingDirectionFile;
+  GifInput bytes(input.gif, input.gifSize);
+  const RunOutcome loaded = loadGif(bytes, gif, *decoder);
+  if (loaded != RunOutcome::Converted) return loaded;
+  return sprite.add(gif);
+}
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {
   return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
@@ -51,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const RunOutcome outcome =
       convertGif(input.gif, input.gifSize, input.options, gif, image, decoder);
   checkLoadedGif(gif, true);
+  FrmImage twoPassImage;
+  FUZZ_CHECK(convertInTwoPasses(input, twoPassImage) == outcome);
   switch (outcome) {
     case RunOutcome::Converted:
       break;
@@ -88,6 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
   FUZZ_CHECK(bigEndian32(&sink.head[34 + 4 * (directions - 1)]) <
              frameAreaSize);
+  HeaderSink twoPassSink;
+  FUZZ_CHECK(twoPassImage.write(twoPassSink) == 0);
+  FUZZ_CHECK(twoPassSink.total == sink.total);
+  FUZZ_CHECK(twoPassSink.fingerprint == sink.fingerprint);
   volatile std::uint32_t checksum = sink.checksum;
   (void)checksum;
   return 0;

@@ -5,8 +5,14 @@
 // any other input is image data: two bytes of frame size, then the data,
 // decoded twice in a row so that the second decode meets the dictionary the
 // first one left.
+//
+// Either way the GIF (image data gets a header of its own) is also loaded by
+// the production decoder with every image stored through a translation
+// table: it must deliver the plain decoder's GIF indices, each through the
+// table.
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_target.h"
@@ -51,6 +57,76 @@ void compareWholeGifs(const std::uint8_t* data, std::size_t size,
   checkSameDictionary(fast, plain);
 }
 
+// A table per image that moves every index somewhere else, different from
+// one image to the next.
+class ScrambledTables : public PixelTranslation {
+ public:
+  static std::uint8_t storedAs(std::size_t image, std::uint8_t index) {
+    return static_cast<std::uint8_t>(index * 151u + 89u + 2u * image);
+  }
+  const std::uint8_t* tableFor(const GifFile& gif, const GifFrame&) override {
+    for (int i = 0; i < 256; ++i) {
+      table_[i] = storedAs(gif.frames.size(), static_cast<std::uint8_t>(i));
+    }
+    return table_;
+  }
+
+ private:
+  std::uint8_t table_[256] = {};
+};
+
+void compareTranslatedLoad(const std::uint8_t* data, std::size_t size) {
+  static const std::unique_ptr<LzwDecoder> fast =
+      std::make_unique<LzwDecoder>();
+  static const std::unique_ptr<LzwDecoder> plain =
+      std::make_unique<LzwDecoder>();
+  *fast = LzwDecoder{};
+  *plain = LzwDecoder{};
+  plain->plainOnly = true;
+  ScrambledTables tables;
+  GifFile a;
+  GifFile b;
+  GifInput inputA(data, size);
+  GifInput inputB(data, size);
+  platform::limitAllocatedBytes(kFuzzAllocationBudget);
+  const GifStatus statusA = a.load(inputA, *fast, &tables);
+  platform::limitAllocatedBytes(kFuzzAllocationBudget);
+  FUZZ_CHECK(statusA == b.load(inputB, *plain));
+  FUZZ_CHECK(inputA.position() == inputB.position());
+  FUZZ_CHECK(a.frames.size() == b.frames.size());
+  for (std::size_t k = 0; k < a.frames.size(); ++k) {
+    const GifFrame& stored = a.frames[k];
+    const GifFrame& indices = b.frames[k];
+    FUZZ_CHECK(stored.pixelsTranslated && !indices.pixelsTranslated);
+    FUZZ_CHECK(stored.pixelsDelivered == indices.pixelsDelivered);
+    for (std::uint32_t y = 0; y < stored.height(); ++y) {
+      const std::size_t start = std::size_t{y} * stored.width();
+      for (std::uint32_t x = 0; x < stored.deliveredInRow(y); ++x) {
+        FUZZ_CHECK(
+            stored.pixels.data()[start + x] ==
+            ScrambledTables::storedAs(k, indices.pixels.data()[start + x]));
+      }
+    }
+  }
+  checkSameDictionary(*fast, *plain);
+}
+
+// The image data as the only image of a GIF of its size.
+std::vector<std::uint8_t> wrapImageData(const std::uint8_t* data,
+                                        std::size_t size, std::uint16_t width,
+                                        std::uint16_t height) {
+  const auto lo = [](std::uint16_t v) { return std::uint8_t(v & 0xFF); };
+  const auto hi = [](std::uint16_t v) { return std::uint8_t(v >> 8); };
+  std::vector<std::uint8_t> gif = {
+      'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height),
+      hi(height), 0, 0, 0,
+      // image descriptor at (0, 0), no local table, not interlaced
+      0x2C, 0, 0, 0, 0, lo(width), hi(width), lo(height), hi(height), 0};
+  gif.insert(gif.end(), data, data + size);
+  gif.push_back(0x3B);
+  return gif;
+}
+
 void decodeInto(GifFile& gif, std::uint16_t width, std::uint16_t height) {
   gif.current.descriptor.width = width;
   gif.current.descriptor.height = height;
@@ -80,6 +156,9 @@ void compareImageData(const std::uint8_t* data, std::size_t size,
     checkSameFrame(a.current, b.current);
     checkSameDictionary(fast, plain);
   }
+  const std::vector<std::uint8_t> gif =
+      wrapImageData(data, size, width, height);
+  compareTranslatedLoad(gif.data(), gif.size());
 }
 
 }  // namespace
@@ -87,11 +166,13 @@ void compareImageData(const std::uint8_t* data, std::size_t size,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   LzwDecoder& fast = startFuzzInput();
-  static const std::unique_ptr<LzwDecoder> plain = std::make_unique<LzwDecoder>();
+  static const std::unique_ptr<LzwDecoder> plain =
+      std::make_unique<LzwDecoder>();
   *plain = LzwDecoder{};
   plain->plainOnly = true;
   if (size >= 3 && std::memcmp(data, "GIF", 3) == 0) {
     compareWholeGifs(data, size, fast, *plain);
+    compareTranslatedLoad(data, size);
   } else if (size >= 2) {
     compareImageData(data, size, fast, *plain);
   }

@@ -45,6 +45,7 @@ void GifFrame::release() {
   pixels.reset();
   hasControl = 0;
   pixelsDelivered = 0;
+  pixelsTranslated = false;
 }
 
 GifStatus GifFile::load(GifInput& input) {
@@ -52,17 +53,23 @@ GifStatus GifFile::load(GifInput& input) {
 }
 
 GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder) {
+  return load(input, decoder, nullptr);
+}
+
+GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder,
+                        PixelTranslation* translation) {
   std::uint8_t header[6];
   if (!input.read(header, sizeof header)) return GifStatus::ReadFailed;
   if (!isGifHeader(header)) return GifStatus::NotAGif;
 
   if (!input.read(&screen, sizeof screen)) return GifStatus::ReadFailed;
   if (screen.field(LogicalScreenDescriptor::GlobalColorTableFlag) != 0) {
-    std::size_t size =
-        3u * static_cast<std::size_t>(
-                 screen.field(LogicalScreenDescriptor::GlobalColorTableSize));
+    std::size_t size = 3u * static_cast<std::size_t>(screen.field(
+                                LogicalScreenDescriptor::GlobalColorTableSize));
     if (!globalColorTable.allocate(size)) return GifStatus::NoMemory;
-    if (!input.read(globalColorTable.data(), size)) return GifStatus::ReadFailed;
+    if (!input.read(globalColorTable.data(), size)) {
+      return GifStatus::ReadFailed;
+    }
   }
 
   for (;;) {
@@ -97,7 +104,7 @@ GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder) {
         continue;
       }
       case kImageSeparator: {
-        GifStatus status = readImage(input, decoder);
+        GifStatus status = readImage(input, decoder, translation);
         if (status != GifStatus::Ok) return status;
         // In a well-formed file the block terminator of the image data. A
         // trailer right after the data also ends the stream; anything else
@@ -115,15 +122,15 @@ GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder) {
   }
 }
 
-GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder) {
+GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder,
+                             PixelTranslation* translation) {
   input.move(-1);  // back to the separator, the descriptor's first byte
   if (!input.read(&current.descriptor, sizeof current.descriptor)) {
     return GifStatus::ReadFailed;
   }
   if (current.descriptor.field(ImageDescriptor::LocalColorTableFlag) != 0) {
-    std::size_t size =
-        3u * static_cast<std::size_t>(
-                 current.descriptor.field(ImageDescriptor::LocalColorTableSize));
+    std::size_t size = 3u * static_cast<std::size_t>(current.descriptor.field(
+                                ImageDescriptor::LocalColorTableSize));
     if (!current.localColorTable.allocate(size)) return GifStatus::NoMemory;
     if (!input.read(current.localColorTable.data(), size)) {
       return GifStatus::ReadFailed;
@@ -131,14 +138,18 @@ GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder) {
   }
 
   // The decoder may write a few bytes past the last pixel; see LzwDecoder.
-  if (!current.pixels.allocate(
-          std::size_t{current.width()} * current.height() + LzwDecoder::kOutputSlack,
-          GifFrame::kPixelHeadroom)) {
+  if (!current.pixels.allocate(std::size_t{current.width()} * current.height() +
+                                   LzwDecoder::kOutputSlack,
+                               GifFrame::kPixelHeadroom)) {
     return GifStatus::NoMemory;
   }
   current.pixelsDelivered = 0;
 
+  pixelTable_ =
+      translation != nullptr ? translation->tableFor(*this, current) : nullptr;
+  current.pixelsTranslated = pixelTable_ != nullptr;
   LzwStatus status = decoder.decode(input, current.width(), *this);
+  pixelTable_ = nullptr;
   if (failed(status)) {
     current.pixels.reset();
     return status == LzwStatus::NoMemory ? GifStatus::NoMemory
@@ -156,14 +167,25 @@ GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder) {
   return GifStatus::Ok;
 }
 
-LzwStatus GifFile::appendPixels(const std::uint8_t* bytes, std::uint32_t length) {
+LzwStatus GifFile::appendPixels(const std::uint8_t* bytes,
+                                std::uint32_t length) {
   std::uint64_t capacity = std::uint64_t{current.width()} * current.height();
   std::uint64_t delivered = current.pixelsDelivered;
   if (delivered + length > capacity) return LzwStatus::PixelOverflow;
 
   std::uint8_t* pixels = current.pixels.data();
+  // Copies a row's pixels, through the translation's table if there is one.
+  const auto store = [table = pixelTable_](std::uint8_t* to,
+                                           const std::uint8_t* from,
+                                           std::uint32_t count) {
+    if (table == nullptr) {
+      std::memcpy(to, from, count);
+    } else {
+      for (std::uint32_t i = 0; i < count; ++i) to[i] = table[from[i]];
+    }
+  };
   if (!current.interlaced()) {
-    std::memcpy(pixels + delivered, bytes, length);
+    store(pixels + delivered, bytes, length);
   } else {
     // Rows arrive in interlace order; each goes straight to the row where
     // it is shown.
@@ -175,8 +197,9 @@ LzwStatus GifFile::appendPixels(const std::uint8_t* bytes, std::uint32_t length)
       std::uint32_t column = static_cast<std::uint32_t>(delivered % width);
       std::uint32_t chunk = std::min(left, width - column);
       std::uint64_t target =
-          std::uint64_t{interlacedDisplayRow(streamRow, height)} * width + column;
-      std::memcpy(pixels + target, bytes, chunk);
+          std::uint64_t{interlacedDisplayRow(streamRow, height)} * width +
+          column;
+      store(pixels + target, bytes, chunk);
       bytes += chunk;
       left -= chunk;
       delivered += chunk;

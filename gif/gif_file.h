@@ -9,6 +9,7 @@
 #include "gif/gif_input.h"
 #include "gif/gif_records.h"
 #include "gif/lzw_status.h"
+#include "gif/pixel_translation.h"
 #include "platform/byte_buffer.h"
 
 class LzwDecoder;
@@ -50,6 +51,9 @@ struct GifFrame {
   // data may end early: pixels it never reached hold no defined value and
   // must be read through deliveredInRow().
   std::uint32_t pixelsDelivered = 0;
+  // Whether pixels holds the indices as a PixelTranslation's table made
+  // them, rather than the GIF's own.
+  bool pixelsTranslated = false;
 
   std::uint32_t width() const { return descriptor.width; }
   std::uint32_t height() const { return descriptor.height; }
@@ -81,6 +85,14 @@ class GifFile {
   // The same, with a decoder of the caller's (tests and fuzzers start each
   // input from a fresh dictionary this way).
   GifStatus load(GifInput& input, LzwDecoder& decoder);
+  // The same, storing each image's pixels through the table translation
+  // gives for it (see PixelTranslation); null stores the GIF indices.
+  GifStatus load(GifInput& input, LzwDecoder& decoder,
+                 PixelTranslation* translation);
+
+  // The table the current image's pixels are stored through while its data
+  // is decoded, or null when they are stored as the GIF's indices.
+  const std::uint8_t* pixelTable() const { return pixelTable_; }
 
   // The LZW decoder's sink: appends one line of decoded pixels to the frame
   // under construction. PixelOverflow, copying nothing, when the line would
@@ -100,7 +112,10 @@ class GifFile {
   GifFrame current;
 
  private:
-  GifStatus readImage(GifInput& input, LzwDecoder& decoder);
+  GifStatus readImage(GifInput& input, LzwDecoder& decoder,
+                      PixelTranslation* translation);
+
+  const std::uint8_t* pixelTable_ = nullptr;
 };
 
 #endif  // GIF2FRM_GIF_GIF_FILE_H_

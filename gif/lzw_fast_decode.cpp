@@ -19,22 +19,37 @@ namespace {
 
 constexpr std::uint32_t kMaxCodeWidth = 12;
 
+// The table of an image stored as the GIF's own indices.
+constexpr struct UntranslatedTable {
+  std::uint8_t entries[256];
+  constexpr UntranslatedTable() : entries() {
+    for (int i = 0; i < 256; ++i) entries[i] = static_cast<std::uint8_t>(i);
+  }
+} kUntranslatedTable;
+constexpr const std::uint8_t* kUntranslated = kUntranslatedTable.entries;
+
 // A code's string as the fast path knows it, packed into one word so that a
 // single load per code brings all of it: its length in bits 0-15 (0 for the
-// clear and end codes), its first byte in bits 16-23, and in bits 32-63
-// where in the frame it was written (a frame has fewer than 2^32 pixels).
-// A literal is a string of length 1 whose first byte is all of it; where it
-// was written does not matter (see decodeKnownStrings). Adding 1 to an entry
-// makes its string one byte longer: by the byte that follows it in the frame.
+// clear and end codes), its first byte in bits 16-23, that byte as the frame
+// stores it (through the image's pixel table) in bits 24-31, and in bits
+// 32-63 where in the frame it was written (a frame has fewer than 2^32
+// pixels). A literal is a string of length 1 whose first byte is all of it;
+// where it was written does not matter (see decodeKnownStrings). Adding 1 to
+// an entry makes its string one byte longer: by the byte that follows it in
+// the frame.
 constexpr std::uint64_t packString(std::uint64_t start, std::uint32_t length,
-                                   std::uint8_t first) {
-  return start << 32 | std::uint64_t{first} << 16 | length;
+                                   std::uint8_t first, std::uint8_t stored) {
+  return start << 32 | std::uint64_t{stored} << 24 |
+         std::uint64_t{first} << 16 | length;
 }
 constexpr std::uint32_t stringLength(std::uint64_t entry) {
   return static_cast<std::uint16_t>(entry);
 }
 constexpr std::uint8_t firstByte(std::uint64_t entry) {
   return static_cast<std::uint8_t>(entry >> 16);
+}
+constexpr std::uint8_t storedFirstByte(std::uint64_t entry) {
+  return static_cast<std::uint8_t>(entry >> 24);
 }
 constexpr std::uint32_t stringStart(std::uint64_t entry) {
   return static_cast<std::uint32_t>(entry >> 32);
@@ -176,7 +191,8 @@ __attribute__((noinline))
 #endif
 int decodeKnownStrings(FastState& state, GifInput& input,
                        LzwDecoder& decoder, std::uint8_t* const out,
-                       const std::uint64_t capacity) {
+                       const std::uint64_t capacity,
+                       const std::uint8_t* const table) {
   BitState reader = state.reader;
   std::uint32_t width = state.width;
   std::uint32_t mask = state.mask;
@@ -201,12 +217,15 @@ int decodeKnownStrings(FastState& state, GifInput& input,
       const auto known = static_cast<std::uint32_t>(code);
       if constexpr (decltype(literalsFirst)::value) {
         if (known < literalCodes && room != 0) {
+          // With a minimum code size of 9 literals go up to 511; each stands
+          // for its low byte, as in the plain decoder.
           const auto byte = static_cast<std::uint8_t>(known);
-          *destination = byte;
+          const std::uint8_t stored = table[byte];
+          *destination = stored;
           decoder.suffix[next] = byte;
           decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
           decoder.knownStrings[next + 1] = packString(
-              static_cast<std::uint64_t>(destination - out), 2, byte);
+              static_cast<std::uint64_t>(destination - out), 2, byte, stored);
           previousCode = known;
           ++destination;
           --room;
@@ -231,13 +250,14 @@ int decodeKnownStrings(FastState& state, GifInput& input,
       // A literal copies whatever its start points at, and then its byte
       // over the first one copied. The slot about to be defined copies all
       // but its last byte, which is not written yet: it is its first.
+      const std::uint8_t stored = storedFirstByte(entry);
       if (known != next) {
         copyString(destination, out + stringStart(entry), length);
       } else {
         copyString(destination, out + stringStart(entry), length - 1);
-        destination[length - 1] = first;
+        destination[length - 1] = stored;
       }
-      *destination = first;
+      *destination = stored;
       destination += length;
       room -= length;
       if (++next == limit) return false;
@@ -271,7 +291,7 @@ int decodeKnownStrings(FastState& state, GifInput& input,
       const std::uint32_t length = stringLength(entry);
       if (length - std::uint64_t{1} >= room) return code;
       copyString(destination, out + stringStart(entry), length);
-      *destination = firstByte(entry);
+      *destination = storedFirstByte(entry);
       destination += length;
       room -= length;
     }
@@ -308,10 +328,14 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   const int clear = clearCode;
   const int end = endCode;
   const int firstSlot = firstCode;
+  // Every pixel is stored through table: the frame's translation, or none.
+  const std::uint8_t* const table =
+      gif.pixelTable() != nullptr ? gif.pixelTable() : kUntranslated;
   // The strings every image starts with: the literals, and the clear and
   // end codes, which stand for none.
   for (int code = 0; code < clear; ++code) {
-    knownStrings[code] = packString(0, 1, static_cast<std::uint8_t>(code));
+    const auto byte = static_cast<std::uint8_t>(code);
+    knownStrings[code] = packString(0, 1, byte, table[byte]);
   }
   knownStrings[clear] = 0;
   knownStrings[end] = 0;
@@ -340,7 +364,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
   };
   auto emitCounted = [&](std::uint8_t byte) -> bool {
     if (lineWidth == 0) return false;  // no room for any pixel
-    if (emitted < capacity) out[emitted] = byte;
+    if (emitted < capacity) out[emitted] = table[byte];
     ++emitted;
     return emitted != capacity + lineWidth;
   };
@@ -366,7 +390,7 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
     if (plain) {
       code = nextCodeRead();
     } else {
-      code = decodeKnownStrings(state, input, *this, out, capacity);
+      code = decodeKnownStrings(state, input, *this, out, capacity, table);
       firstChar = firstByte(knownStrings[state.next]);
     }
     if (code == end || code == kEndOfBlocks) break;
@@ -392,8 +416,9 @@ LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
       if (code >= firstSlot) code = 0;
       state.previousCode = static_cast<std::uint32_t>(code);
       firstChar = code;
-      knownStrings[state.next] = packString(emitted < capacity ? emitted : 0, 2,
-                                            static_cast<std::uint8_t>(code));
+      const auto byte = static_cast<std::uint8_t>(code);
+      knownStrings[state.next] =
+          packString(emitted < capacity ? emitted : 0, 2, byte, table[byte]);
       if (!emitCounted(static_cast<std::uint8_t>(code))) {
         result = LzwStatus::PixelOverflow;
         break;

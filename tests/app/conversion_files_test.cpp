@@ -96,6 +96,9 @@ std::vector<FailureCase> failureCases() {
   cutInTable.resize(16);
   gifenc::Image greenLocal = image(2, 2);
   greenLocal.localColors = {kBlack, kGreen};
+  gifenc::GifBuilder sevenImages = startOfGif().image(greenLocal);
+  for (int i = 0; i < 5; ++i) sevenImages.image(image(4, 4));
+  const Bytes sevenWithGreenSecond = sevenImages.trailer().bytes();
   const char* kUnreadable = "Can't read file or file corrupted\n";
   const char* kUntranslatable = "Can't translate color table\n";
   return {
@@ -145,6 +148,19 @@ std::vector<FailureCase> failureCases() {
        startOfGif().image(greenLocal).trailer().bytes(),
        {"-d=10", "walk.gif"},
        kUntranslatable},
+      // Colours are matched while the images are decoded, but a table
+      // without a match is reported only once the whole GIF has been read
+      // and checked: every other failure wins over it.
+      {"green in the global table, no trailer",
+       startOfGif({kBlack, kGreen}).bytes(),
+       {"walk.gif"},
+       kUnreadable},
+      {"green in the second frame's local table, an unknown block after it",
+       startOfGif().image(greenLocal).raw({0x00}).bytes(),
+       {"-d=10", "walk.gif"},
+       kUnreadable},
+      {"-6 with green in the second of 7 images", sevenWithGreenSecond,
+       {"-6", "walk.gif"}, "7 images don't divide into 6 directions\n"},
   };
 }
 

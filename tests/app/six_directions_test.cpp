@@ -150,6 +150,8 @@ struct DirectionCase {
 TEST(SixDirectionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
   Bytes cutShort = gifOf(1);
   cutShort.resize(cutShort.size() - 4);
+  Bytes greenCutShort = gifOf(1, 4, 0, {kBlack, kGreen});
+  greenCutShort.resize(greenCutShort.size() - 4);
   const Bytes noImage =
       gifenc::GifBuilder().header().screen({1, 1, {kBlack}}).trailer().bytes();
   const std::vector<DirectionCase> cases = {
@@ -166,6 +168,10 @@ TEST(SixDirectionFilesTest, FailuresLeaveTheDirectoryAsItWas) {
        "input\n"},
       {"d1.gif with green in its table", 1, gifOf(1, 4, 0, {kBlack, kGreen}),
        "Can't translate color table of direction file d1.gif\n"},
+      // Matched while d1.gif is decoded, the table is reported only after
+      // the whole file has been read, and its end is missing.
+      {"d1.gif with green in its table, cut short", 1, greenCutShort,
+       "Can't read direction file d1.gif\n"},
   };
   Names args;
   for (int k = 1; k <= 5; ++k) {

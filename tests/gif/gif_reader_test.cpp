@@ -3,8 +3,10 @@
 
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <vector>
 
+#include "gif/encoder/gifenc.h"
 #include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
 #include "platform/byte_buffer.h"
@@ -274,6 +276,81 @@ TEST(GifReader, RunningOutOfMemoryIsItsOwnStatus) {
     ++failures;
   }
   EXPECT_EQ(failures, 3);
+}
+
+// A table per image that turns index i into 255 - i - (the image's number),
+// and what the reader told it.
+class ReversingTables : public PixelTranslation {
+ public:
+  static std::uint8_t storedAs(std::size_t image, std::uint8_t index) {
+    return static_cast<std::uint8_t>(255 - index - image);
+  }
+  const std::uint8_t* tableFor(const GifFile& gif,
+                               const GifFrame& image) override {
+    // Asked before the image's data, with its records in place.
+    EXPECT_EQ(&image, &gif.current);
+    EXPECT_EQ(image.pixelsDelivered, 0u);
+    widths.push_back(image.width());
+    for (int i = 0; i < 256; ++i) {
+      table_[i] = storedAs(gif.frames.size(), static_cast<std::uint8_t>(i));
+    }
+    return table_;
+  }
+  std::vector<std::uint32_t> widths;
+
+ private:
+  std::uint8_t table_[256] = {};
+};
+
+TEST(GifReader, PixelsStoredThroughATranslationTable) {
+  // Every way through the decoder: a short image, an interlaced one (line by
+  // line through appendPixels), literals above 255 under minimum code size 9
+  // (each stands for its low byte), and noise with strings of every length.
+  Bytes interlacedRows;
+  for (std::uint32_t row : gifenc::interlacedRowOrder(5)) {
+    interlacedRows.push_back(static_cast<std::uint8_t>(row));
+  }
+  std::mt19937 random(7);
+  Bytes noise(64 * 64);
+  for (std::uint8_t& pixel : noise)
+    pixel = random() % 3 == 0 ? 9 : random() & 0xFF;
+  const Bytes bytes =
+      join({kPrologue,
+            kImage,
+            {0x2C, 0, 0, 0, 0, 0x01, 0x00, 0x05, 0x00, 0x40},
+            gifenc::encodeImageData(interlacedRows, 3),
+            {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x01, 0x00, 0x00},
+            gifenc::CodeStream(9)
+                .codes(gifenc::withWidths(9, {512, 1, 300, 513}))
+                .bytes(),
+            {0x2C, 0, 0, 0, 0, 0x40, 0x00, 0x40, 0x00, 0x00},
+            gifenc::encodeImageData(noise, 8),
+            kTrailer});
+
+  const Loaded indices = load(bytes);
+  ReversingTables tables;
+  auto decoder = std::make_unique<LzwDecoder>();
+  GifFile stored;
+  GifInput input(bytes.data(), bytes.size());
+  ASSERT_EQ(stored.load(input, *decoder, &tables), GifStatus::Ok);
+  ASSERT_EQ(indices.status, GifStatus::Ok);
+  EXPECT_EQ(tables.widths, (std::vector<std::uint32_t>{2, 1, 2, 64}));
+  ASSERT_EQ(stored.frames.size(), 4u);
+  EXPECT_EQ(indices.gif->frames[2].pixels.data()[1], 44);  // 300's low byte
+  for (std::size_t k = 0; k < stored.frames.size(); ++k) {
+    SCOPED_TRACE(k);
+    const GifFrame& frame = stored.frames[k];
+    const GifFrame& plain = indices.gif->frames[k];
+    EXPECT_TRUE(frame.pixelsTranslated);
+    EXPECT_FALSE(plain.pixelsTranslated);
+    ASSERT_EQ(frame.pixelsDelivered, frame.pixelCount());
+    ASSERT_EQ(plain.pixelsDelivered, frame.pixelCount());
+    for (std::uint32_t i = 0; i < frame.pixelCount(); ++i) {
+      ASSERT_EQ(frame.pixels.data()[i],
+                ReversingTables::storedAs(k, plain.pixels.data()[i]))
+          << "pixel " << i;
+    }
+  }
 }
 
 }  // namespace
