@@ -5,11 +5,11 @@
 #include "color/palette.h"
 #include "color/palette_file.h"
 
-bool loadViewerPalette(const ViewerOptions& options, PaletteColors& colors) {
+PaletteFileStatus loadViewerPalette(const ViewerOptions& options,
+                                    PaletteColors& colors) {
   if (options.hasPaletteFile) {
-    return readPaletteFile(options.paletteFile.c_str(), colors) ==
-           PaletteFileStatus::Ok;
+    return readPaletteFile(options.paletteFile.c_str(), colors);
   }
   std::memcpy(colors.data(), loadPalette(), colors.size());
-  return true;
+  return PaletteFileStatus::Ok;
 }

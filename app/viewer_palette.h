@@ -7,7 +7,8 @@
 #include "color/palette_file.h"
 
 // Fills colors from the -p= file, or from the built-in palette without one.
-// False when the file is missing, unreadable or malformed.
-bool loadViewerPalette(const ViewerOptions& options, PaletteColors& colors);
+// What was wrong when the file is missing, unreadable or malformed.
+PaletteFileStatus loadViewerPalette(const ViewerOptions& options,
+                                    PaletteColors& colors);
 
 #endif  // GIF2FRM_APP_VIEWER_PALETTE_H_

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/messages.h"
 #include "app/output_name.h"
 #include "app/sprite_gif.h"
 #include "app/sprite_info.h"
@@ -129,8 +130,10 @@ std::string writtenFiles(const std::vector<OutputTarget>& targets) {
 ViewerOutcome viewFile(const char* inputPath, const ViewerOptions& options,
                        std::string& argument) {
   PaletteColors colors;
-  if (!loadViewerPalette(options, colors)) {
-    argument = options.paletteFile;
+  const PaletteFileStatus palette = loadViewerPalette(options, colors);
+  if (palette != PaletteFileStatus::Ok) {
+    // Named with the reason, as gif2frm names it.
+    argument = options.paletteFile + ": " + paletteFileProblem(palette);
     return ViewerOutcome::CantReadPalette;
   }
   FrmImage image;

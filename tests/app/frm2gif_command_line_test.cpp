@@ -271,7 +271,8 @@ TEST(Frm2gifCommandLine, BadInputsEndWithTheirMessageAndWriteNothing) {
   const ProgramResult run =
       runFrm2gif({"-p=missing.pal", "sprite.frm"}, dir.path());
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.output, kBanner + "Can't read palette file missing.pal\n");
+  EXPECT_EQ(run.output,
+            kBanner + "Can't read palette file missing.pal: can't open it\n");
   EXPECT_EQ(dir.list(), (Names{"folder.frm", "sprite.frm", "sprite.gif"}));
 }
 
@@ -354,8 +355,11 @@ TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
   const ProgramResult bad =
       runFrm2gif({"-p=bad.pal", "-o=ramp", "s.frm"}, dir.path());
   EXPECT_EQ(bad.exitStatus, 1);
-  EXPECT_EQ(bad.output, kBanner + "Can't read palette file bad.pal\n");
+  EXPECT_EQ(bad.output,
+            kBanner +
+                "Can't read palette file bad.pal: not a palette (768 "
+                "or 33536 bytes of 6-bit RGB, .act, GIMP .gpl or "
+                "JASC-PAL)\n");
 }
-
 
 }  // namespace
