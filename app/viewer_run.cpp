@@ -94,15 +94,24 @@ ViewerOutcome writeGifs(const FrmImage& image,
                         const std::vector<DirectionPicture>& layouts,
                         const PaletteColors& colors,
                         const std::vector<OutputTarget>& targets) {
+  // A directory in a target's place would refuse its rename after the
+  // directions before it were replaced: refused before anything is made.
+  for (const OutputTarget& target : targets) {
+    if (platform::isDirectory(target.path.c_str())) {
+      return ViewerOutcome::CantCreateOutput;
+    }
+  }
   std::vector<std::unique_ptr<platform::OutputFile>> files;
   for (std::size_t d = 0; d < targets.size(); ++d) {
+    // Encoded before its temporary file exists, so that a run killed while
+    // encoding a large sprite leaves no file behind.
+    const std::vector<std::uint8_t> gif =
+        directionGif(image, static_cast<int>(d), layouts[d], colors);
     files.push_back(std::make_unique<platform::OutputFile>());
     platform::OutputFile& file = *files.back();
     if (!file.create(targets[d].directory)) {
       return ViewerOutcome::CantCreateOutput;
     }
-    const std::vector<std::uint8_t> gif =
-        directionGif(image, static_cast<int>(d), layouts[d], colors);
     if (!file.write(gif.data(), gif.size()) ||
         file.finish() != platform::OutputFile::CommitResult::Ok) {
       return ViewerOutcome::CantWriteOutput;

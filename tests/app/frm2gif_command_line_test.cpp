@@ -183,6 +183,17 @@ TEST(Frm2gifCommandLine, OutputPathNamesAFileOrADirectory) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.output, kBanner + "Can't create output file\n");
   EXPECT_EQ(dir.list(), (Names{"named.gif", "one.frm", "out", "six.frm"}));
+  // A directory where direction 3 would go: not even direction 0 is
+  // replaced.
+  std::filesystem::create_directory(dir.file("blocked"));
+  std::filesystem::create_directory(dir.file("blocked/six_3.gif"));
+  run = runFrm2gif({"-o=blocked", "six.frm"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.output, kBanner + "Can't create output file\n");
+  EXPECT_EQ(
+      std::distance(std::filesystem::directory_iterator(dir.file("blocked")),
+                    std::filesystem::directory_iterator()),
+      1);
 }
 
 // One bad input per message; none of them touches what is on disk.
