@@ -67,11 +67,13 @@ OutputTarget outputTarget(const std::string& fileName,
   if (outputPath == nullptr) return {fileName, "."};
   const std::string& path = *outputPath;
   if (!path.empty() && isDirectory(path.c_str())) {
-    // A directory named with a separator at its end needs no second one.
-    const bool endsInSeparator =
-        splitPath(path, isLeadByte).filePart == path.size() &&
-        (path.back() == '/' || path.back() == '\\');
-    return {endsInSeparator ? path + fileName : path + "/" + fileName, path};
+    // A directory named with a separator at its end needs no second one,
+    // nor does a drive ("C:" is the current directory of drive C, and
+    // "C:/" its root).
+    const bool endsInSeparatorOrDrive =
+        splitPath(path, isLeadByte).filePart == path.size();
+    return {endsInSeparatorOrDrive ? path + fileName : path + "/" + fileName,
+            path};
   }
   const std::size_t filePart = splitPath(path, isLeadByte).filePart;
   std::string directory = path.substr(0, filePart);

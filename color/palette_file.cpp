@@ -230,6 +230,10 @@ PaletteFileStatus parsePaletteFile(const std::uint8_t* bytes, std::size_t size,
       if (used < kLeastEntries) return PaletteFileStatus::TooFewEntries;
       if (used > kPaletteEntries) return PaletteFileStatus::TooManyEntries;
       reduceEightBit(bytes, colors);
+      // Entries past the count are padding, not colours: colourless, as in
+      // the text formats.
+      std::memset(colors.data() + 3 * std::size_t{used}, kNoColor,
+                  kEntryBytes - 3 * std::size_t{used});
       return PaletteFileStatus::Ok;
     }
     default:

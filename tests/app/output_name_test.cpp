@@ -41,7 +41,8 @@ TEST(OutputFileName, OnlyTheLastDotOfTheFilePartCounts) {
 TEST(OutputFileName, CutsTheBaseNameTo255Bytes) {
   std::string longBase(300, 'a');
   EXPECT_EQ(name("dir/" + longBase + ".gif"), std::string(255, 'a') + ".frm");
-  EXPECT_EQ(name(std::string(255, 'b') + ".gif"), std::string(255, 'b') + ".frm");
+  EXPECT_EQ(name(std::string(255, 'b') + ".gif"),
+            std::string(255, 'b') + ".frm");
 }
 
 TEST(OutputFileName, TrailBytesOfDoubleByteCharactersAreNoSeparators) {
@@ -57,10 +58,11 @@ TEST(OutputFileName, TrailBytesOfDoubleByteCharactersAreNoSeparators) {
             "a" + dotted + "b.frm");
 }
 
-// A file system of two directories, "out" and "表" (bytes 95 5C in Shift JIS).
+// A file system of two directories, "out" and "表" (bytes 95 5C in Shift JIS),
+// and a drive's current directory, "C:".
 bool fakeDirectory(const char* path) {
   const std::string name(path);
-  return name == "out" || name == "out/" || name == "\x95\x5C";
+  return name == "out" || name == "out/" || name == "\x95\x5C" || name == "C:";
 }
 
 OutputTarget target(const std::string& fileName, const std::string* path,
@@ -74,17 +76,18 @@ TEST(OutputTarget, ChosenByTheOutputPath) {
     std::string target;
     std::string directory;
   };
-  for (const Case& c : std::vector<Case>{
-           {"out", "out/walk.frm", "out"},
-           {"out/", "out/walk.frm", "out/"},
-           {"run.frm", "run.frm", "."},
-           {"out/run.frm", "out/run.frm", "out/"},
-           {"C:\\art\\run.frm", "C:\\art\\run.frm", "C:\\art\\"},
-           {"C:run.frm", "C:run.frm", "C:"},
-           // A directory that does not exist is taken for a file name, whose
-           // temporary file then cannot be made.
-           {"missing/", "missing/", "missing/"},
-           {"", "", "."}}) {
+  for (const Case& c :
+       std::vector<Case>{{"out", "out/walk.frm", "out"},
+                         {"out/", "out/walk.frm", "out/"},
+                         {"run.frm", "run.frm", "."},
+                         {"out/run.frm", "out/run.frm", "out/"},
+                         {"C:\\art\\run.frm", "C:\\art\\run.frm", "C:\\art\\"},
+                         {"C:run.frm", "C:run.frm", "C:"},
+                         {"C:", "C:walk.frm", "C:"},
+                         // A directory that does not exist is taken for a file
+                         // name, whose temporary file then cannot be made.
+                         {"missing/", "missing/", "missing/"},
+                         {"", "", "."}}) {
     SCOPED_TRACE(c.path);
     const OutputTarget t = target("walk.frm", &c.path);
     EXPECT_EQ(t.path, c.target);

@@ -90,6 +90,14 @@ TEST(PaletteFile, EveryLayoutGivesTheSameColours) {
     expectBuiltInColors(colors);
   }
   EXPECT_EQ(colors[3 * 229], 255);  // entries a text file lacks: colourless
+  // An .act whose trailer counts 229 colours: the bytes after them are
+  // padding, colourless too.
+  Bytes counted = committedResource("palette.act");
+  counted[768] = 0;
+  counted[769] = 229;
+  ASSERT_EQ(parse(counted, colors), PaletteFileStatus::Ok);
+  expectBuiltInColors(colors);
+  EXPECT_EQ(colors[3 * 229], 255);
 }
 
 TEST(PaletteFile, EveryMalformedFileIsRefusedWithItsReason) {
