@@ -88,10 +88,5 @@ const std::uint8_t* outputData(std::size_t index) {
 }
 std::size_t outputSize(std::size_t index) { return outputs[index].size; }
 
-void clear() {
-  inputs.clear();
-  outputs.clear();
-}
-
 }  // namespace memory_files
 }  // namespace platform

@@ -43,9 +43,6 @@ const std::string& outputName(std::size_t index);
 const std::uint8_t* outputData(std::size_t index);
 std::size_t outputSize(std::size_t index);
 
-// Forgets every input and output file.
-void clear();
-
 }  // namespace memory_files
 }  // namespace platform
 

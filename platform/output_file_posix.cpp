@@ -7,6 +7,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -92,6 +93,8 @@ bool OutputFile::create(const std::string& directory) {
   int fd = ::mkstemp(name);
   if (fd < 0) return false;
   std::memcpy(pendingNames[slot], name, sizeof name);
+  // The whole name before the flag, as the signal handler will see them.
+  std::atomic_signal_fence(std::memory_order_release);
   pendingFlags[slot] = 1;
   slot_ = slot;
   // mkstemp makes the file private; the result gets the permissions any

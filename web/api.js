@@ -29,13 +29,20 @@
     return bytes;
   }
 
-  // Compiled once, instantiated for every run.
+  // Compiled once, instantiated for every run; a failed compilation is
+  // tried again by the next run.
   function compile() {
     if (compiledCore === null) {
       compiledCore = WebAssembly.compile(decodeBase64(coreBase64));
+      compiledCore.catch(function() { compiledCore = null; });
     }
     return compiledCore;
   }
+
+  // An address the core returns. The memory may grow to 4 GiB, and the core
+  // hands addresses over as signed 32-bit numbers: above 2 GiB they would
+  // read as negative, which slice() and set() take as counted from the end.
+  function address(value) { return value >>> 0; }
 
   function newInstance(onWrite) {
     return compile().then(function(module) {
@@ -77,17 +84,17 @@
   // A NUL-terminated UTF-8 copy of text in the instance's memory.
   function putString(core, text) {
     var bytes = new TextEncoder().encode(text);
-    var address = core._malloc(bytes.length + 1);
-    if (address === 0) throw new Error('out of memory for "' + text + '"');
-    core.HEAPU8.set(bytes, address);
-    core.HEAPU8[address + bytes.length] = 0;
-    return address;
+    var at = address(core._malloc(bytes.length + 1));
+    if (at === 0) throw new Error('out of memory for "' + text + '"');
+    core.HEAPU8.set(bytes, at);
+    core.HEAPU8[at + bytes.length] = 0;
+    return at;
   }
 
-  function readString(core, address) {
-    var end = address;
+  function readString(core, at) {
+    var end = at;
     while (core.HEAPU8[end] !== 0) end++;
-    return new TextDecoder().decode(core.HEAPU8.subarray(address, end));
+    return new TextDecoder().decode(core.HEAPU8.subarray(at, end));
   }
 
   function joinChunks(chunks) {
@@ -118,12 +125,13 @@
     }).then(function(core) {
       inputs.forEach(function(input) {
         var name = putString(core, input[0]);
-        var data = core._web_add_input(name, input[1].length);
+        var data = address(core._web_add_input(name, input[1].length));
         core._free(name);
         if (data === 0) throw new Error('out of memory for ' + input[0]);
         core.HEAPU8.set(input[1], data);
       });
-      var argvAddress = core._malloc(4 * (argv.length + 1));
+      var argvAddress = address(core._malloc(4 * (argv.length + 1)));
+      if (argvAddress === 0) throw new Error('out of memory for the arguments');
       var pointers = new Uint32Array(argv.length + 1);
       argv.forEach(function(argument, i) {
         pointers[i] = putString(core, argument);
@@ -136,9 +144,9 @@
       var outputs = {};
       var count = core._web_output_count();
       for (var i = 0; i < count; i++) {
-        var data = core._web_output_data(i);
-        outputs[readString(core, core._web_output_name(i))] =
-            core.HEAPU8.slice(data, data + core._web_output_size(i));
+        var data = address(core._web_output_data(i));
+        outputs[readString(core, address(core._web_output_name(i)))] =
+            core.HEAPU8.slice(data, data + address(core._web_output_size(i)));
       }
       return {
         status: status,

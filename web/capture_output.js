@@ -8,12 +8,14 @@ mergeInto(LibraryManager.library, {
   fd_write: function(fd, iov, iovcnt, pnum) {
     var written = 0;
     for (var i = 0; i < iovcnt; i++) {
-      var base = HEAPU32[(iov >> 2) + 2 * i];
-      var length = HEAPU32[(iov >> 2) + 2 * i + 1];
+      // Addresses above 2 GiB arrive as negative numbers: >>> keeps them
+      // unsigned.
+      var base = HEAPU32[(iov >>> 2) + 2 * i];
+      var length = HEAPU32[(iov >>> 2) + 2 * i + 1];
       if (length !== 0) Module['onWrite'](fd, HEAPU8.slice(base, base + length));
       written += length;
     }
-    HEAPU32[pnum >> 2] = written;
+    HEAPU32[pnum >>> 2] = written;
     return 0;
   },
 });

@@ -107,7 +107,8 @@
     byId('command-line').textContent = built.error !== undefined
         ? 'gif2frm'
         : ['gif2frm'].concat(built.args.map(quoteForShell)).join(' ');
-    byId('convert').disabled = built.error !== undefined || !coreReady;
+    byId('convert').disabled =
+        built.error !== undefined || !coreReady || converting;
     byId('gif-summary').textContent = built.error !== undefined
         ? built.error
         : chosen.gifs.map(function(f) { return f.name; }).join(', ');
@@ -304,7 +305,10 @@
   function convert(event) {
     event.preventDefault();
     var built = buildArguments();
-    if (built.error !== undefined) return;
+    // One run at a time: a second would mix its messages, downloads and
+    // preview with the first's.
+    if (built.error !== undefined || converting) return;
+    converting = true;
     var files = chosen.gifs.slice();
     if (chosen.palette !== null) files.push(chosen.palette);
     var button = byId('convert');
@@ -328,15 +332,19 @@
         byId('preview').hidden = false;
       });
     }, function(error) {
-      byId('messages').textContent = 'The converter failed: ' + error.message;
+      // A trap of the core rejects with what it threw, not always an Error.
+      var what = error instanceof Error ? error.message : String(error);
+      byId('messages').textContent = 'The converter failed: ' + what;
       byId('messages').setAttribute('data-status', 'error');
     }).then(function() {
+      converting = false;
       refresh();
       byId('messages').focus();
     });
   }
 
   var coreReady = false;
+  var converting = false;
 
   byId('gif-files').addEventListener('change', function(event) {
     chooseGifs(event.target.files);
