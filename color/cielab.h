@@ -24,10 +24,4 @@ inline double squaredDeltaE(const Lab& x, const Lab& y) {
   return dl * dl + da * da + db * db;
 }
 
-// A 6-bit palette component (0..63) on the 8-bit scale: the top bits repeat
-// into the bottom ones, so that 0 stays 0 and 63 becomes 255.
-inline std::uint8_t widenSixBit(std::uint8_t c) {
-  return static_cast<std::uint8_t>(((c & 63u) << 2) | ((c & 63u) >> 4));
-}
-
 #endif  // GIF2FRM_COLOR_CIELAB_H_

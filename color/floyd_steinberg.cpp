@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "color/six_bit.h"
+
 namespace {
 
 constexpr std::uint32_t kCells = 64 * 64 * 64;
@@ -30,9 +32,9 @@ bool NearestCache::allocate() {
 std::uint8_t NearestCache::fill(std::uint32_t cell, std::uint32_t red,
                                 std::uint32_t green, std::uint32_t blue) {
   const std::uint8_t entry =
-      lab_.nearest(widenSixBit(static_cast<std::uint8_t>(red)),
-                   widenSixBit(static_cast<std::uint8_t>(green)),
-                   widenSixBit(static_cast<std::uint8_t>(blue)));
+      lab_.nearest(expandSixBit(static_cast<std::uint8_t>(red)),
+                   expandSixBit(static_cast<std::uint8_t>(green)),
+                   expandSixBit(static_cast<std::uint8_t>(blue)));
   cells_.data()[cell] = entry;
   return entry;
 }

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "color/six_bit.h"
+
 PaletteLab::PaletteLab(const std::uint8_t* palette) {
   for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
     const std::uint8_t* rgb = palette + 3 * j;
     std::uint8_t* wide = &widened_[3 * static_cast<std::size_t>(j)];
-    for (int k = 0; k < 3; ++k) wide[k] = widenSixBit(rgb[k]);
+    for (int k = 0; k < 3; ++k) wide[k] = expandSixBit(rgb[k]);
     byLightness_[static_cast<std::size_t>(j - kFirstMatchableEntry)] =
         Candidate{labFromSrgb(wide[0], wide[1], wide[2]),
                   static_cast<std::uint8_t>(j)};

@@ -23,7 +23,7 @@ class PaletteLab {
     return nearest(labFromSrgb(red, green, blue));
   }
 
-  // An entry's colour on the 8-bit scale (widenSixBit of each component),
+  // An entry's colour on the 8-bit scale (expandSixBit of each component),
   // 3 bytes.
   const std::uint8_t* widened(std::uint8_t entry) const {
     return &widened_[3 * std::size_t{entry}];

@@ -10,6 +10,7 @@
 
 #include "color/cielab.h"
 #include "color/palette.h"
+#include "color/six_bit.h"
 #include "gtest/gtest.h"
 
 namespace {
@@ -43,7 +44,7 @@ class FloydSteinbergTest : public ::testing::Test {
 
   Pixels widened(int entry) const {
     const std::uint8_t* c = palette_ + 3 * entry;
-    return {widenSixBit(c[0]), widenSixBit(c[1]), widenSixBit(c[2])};
+    return {expandSixBit(c[0]), expandSixBit(c[1]), expandSixBit(c[2])};
   }
 
   const std::uint8_t* palette_ = loadPalette();

@@ -10,6 +10,7 @@
 #include "color/color_translation.h"
 #include "color/palette.h"
 #include "color/palette_lab.h"
+#include "color/six_bit.h"
 #include "gtest/gtest.h"
 
 namespace {
@@ -111,7 +112,7 @@ TEST(NearestMatch, RandomColourTablesAgainstTheReference) {
   for (int j = 1; j <= 228; ++j) {
     const std::uint8_t* c = palette + 3 * j;
     EXPECT_EQ(
-        lab.nearest(widenSixBit(c[0]), widenSixBit(c[1]), widenSixBit(c[2])),
+        lab.nearest(expandSixBit(c[0]), expandSixBit(c[1]), expandSixBit(c[2])),
         j);
     EXPECT_EQ(lab.nearest(std::uint8_t(c[0] * 4), std::uint8_t(c[1] * 4),
                           std::uint8_t(c[2] * 4)),
@@ -132,8 +133,8 @@ TEST(NearestMatch, OtherPalettesAndTiesToTheLowerIndex) {
   std::vector<std::uint8_t> table(3 * 256);
   for (std::uint8_t& c : table) c = static_cast<std::uint8_t>(random());
   for (int k = 0; k < 3; ++k) {
-    table[k] = widenSixBit(palette[600 + k]);
-    table[3 + k] = widenSixBit(palette[24 + k]);
+    table[k] = expandSixBit(palette[600 + k]);
+    table[3 + k] = expandSixBit(palette[24 + k]);
   }
   ColorMap map{};
   ASSERT_TRUE(buildColorMap(map, table.data(), 256,
