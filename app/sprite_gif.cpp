@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::uint16_t kDefaultDelay = 10;  // ten frames a second
 constexpr std::uint8_t kDisposalRestoreBackground = 2;
+constexpr std::uint8_t kTransparentPixel = 0;
 
 gifenc::ColorTable colorTable(const PaletteColors& colors) {
   gifenc::ColorTable table(256);
@@ -48,7 +49,10 @@ std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
                               static_cast<std::uint32_t>(direction);
   for (std::uint32_t k = 0; k < image.framesPerDirection; ++k) {
     const FrmFrame& frame = *image.frames[first + k];
+    // The frame's pixels are encoded where they lie, not copied.
     gifenc::Image picture;
+    const std::uint8_t* pixels = frame.pixels();
+    std::size_t count = frame.pixelCount;
     picture.left = static_cast<std::uint16_t>(layout.frames[k].left);
     picture.top = static_cast<std::uint16_t>(layout.frames[k].top);
     if (frame.pixelCount == 0) {
@@ -60,14 +64,14 @@ std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
           std::min<std::int64_t>(picture.top, layout.height - 1));
       picture.width = 1;
       picture.height = 1;
-      picture.pixels.assign(1, 0);
+      pixels = &kTransparentPixel;
+      count = 1;
     } else {
       picture.width = frame.width;
       picture.height = frame.height;
-      picture.pixels.assign(frame.pixels(), frame.pixels() + frame.pixelCount);
     }
-    gif.graphicControl(control).image(picture);
+    gif.graphicControl(control).image(picture, pixels, count);
   }
   gif.trailer();
-  return gif.bytes();
+  return gif.take();
 }

@@ -41,6 +41,50 @@ std::vector<std::uint8_t> toSubBlocks(const std::vector<std::uint8_t>& data,
   return out;
 }
 
+SubBlockWriter::SubBlockWriter(std::vector<std::uint8_t>& out,
+                               std::size_t subBlockSize)
+    : out_(out), subBlockSize_(subBlockSize) {
+  if (subBlockSize < 1 || subBlockSize > 255) {
+    throw std::invalid_argument("sub-block size must be 1 to 255");
+  }
+}
+
+void SubBlockWriter::code(std::uint16_t value, int width) {
+  if (width < 1 || width > 16) {
+    throw std::invalid_argument("code width must be 1 to 16");
+  }
+  const std::uint32_t mask = (1u << width) - 1u;
+  acc_ |= (static_cast<std::uint32_t>(value) & mask) << accBits_;
+  accBits_ += width;
+  while (accBits_ >= 8) {
+    putByte(static_cast<std::uint8_t>(acc_ & 0xFFu));
+    acc_ >>= 8;
+    accBits_ -= 8;
+  }
+}
+
+void SubBlockWriter::finish() {
+  if (accBits_ > 0) putByte(static_cast<std::uint8_t>(acc_ & 0xFFu));
+  acc_ = 0;
+  accBits_ = 0;
+  if (blockLength_ > 0) {
+    out_[blockStart_] = static_cast<std::uint8_t>(blockLength_);
+    blockLength_ = 0;
+  }
+}
+
+void SubBlockWriter::putByte(std::uint8_t byte) {
+  if (blockLength_ == 0) {
+    blockStart_ = out_.size();
+    out_.push_back(0);  // the length, set when the sub-block closes
+  }
+  out_.push_back(byte);
+  if (++blockLength_ == subBlockSize_) {
+    out_[blockStart_] = static_cast<std::uint8_t>(blockLength_);
+    blockLength_ = 0;
+  }
+}
+
 CodeStream::CodeStream(std::uint8_t minCodeSize, std::size_t subBlockSize)
     : subBlockSize_(subBlockSize), out_{minCodeSize} {
   if (subBlockSize < 1 || subBlockSize > 255) {

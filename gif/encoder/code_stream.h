@@ -27,6 +27,30 @@ std::vector<std::uint8_t> packBits(const std::vector<Code>& codes);
 std::vector<std::uint8_t> toSubBlocks(const std::vector<std::uint8_t>& data,
                                       std::size_t maxSize = 255);
 
+// Packs codes as packBits() does and cuts the bytes into sub-blocks as
+// toSubBlocks() does, as the codes come, so that a long stream is never held
+// twice: every byte goes straight to the end of out.
+class SubBlockWriter {
+ public:
+  // subBlockSize is 1 to 255.
+  SubBlockWriter(std::vector<std::uint8_t>& out, std::size_t subBlockSize);
+
+  // width is 1 to 16.
+  void code(std::uint16_t value, int width);
+  // Pads the pending bits to a whole byte and closes the last sub-block.
+  void finish();
+
+ private:
+  void putByte(std::uint8_t byte);
+
+  std::vector<std::uint8_t>& out_;
+  std::size_t subBlockSize_;
+  std::size_t blockStart_ = 0;   // where the open sub-block's length byte is
+  std::size_t blockLength_ = 0;  // 0: no sub-block open
+  std::uint32_t acc_ = 0;        // bits not yet written, lowest first
+  int accBits_ = 0;
+};
+
 // Builds one image data block: the minimum code size byte, sub-blocks of
 // codes, raw bytes where the caller wants them, and the block terminator.
 //

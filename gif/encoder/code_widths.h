@@ -10,8 +10,8 @@
 
 namespace gifenc {
 
-// Pairs every value with the width the decoder reads it with, for minimum
-// code size minCodeSize (2 to 11):
+// Follows a code sequence value by value as a decoder with minimum code size
+// minCodeSize (2 to 11) reads it:
 //  - codes start minCodeSize + 1 bits wide and return to that after a clear
 //    code (the clear code itself is read at the width in force);
 //  - every code other than clear and end adds a dictionary entry while the
@@ -20,6 +20,26 @@ namespace gifenc {
 //  - right after the entry in slot 2^width - 1 is added, codes become one bit
 //    wider, up to 12.
 // Values after the end code keep the width in force.
+class CodeWidthTracker {
+ public:
+  explicit CodeWidthTracker(int minCodeSize);
+
+  // The width the next value is read with.
+  int width() const { return width_; }
+  // Moves past value, read at width().
+  void advance(std::uint16_t value);
+
+ private:
+  int minCodeSize_;
+  int width_;
+  int nextSlot_;
+  // The first code after a clear code only starts a string, and so does the
+  // first code of a stream without a leading clear code.
+  bool afterClear_ = true;
+};
+
+// Pairs every value with the width the decoder reads it with (see
+// CodeWidthTracker).
 std::vector<Code> withWidths(int minCodeSize,
                              const std::vector<std::uint16_t>& values);
 

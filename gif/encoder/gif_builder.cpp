@@ -141,27 +141,40 @@ GifBuilder& GifBuilder::imageHeader(const Image& image) {
 }
 
 GifBuilder& GifBuilder::image(const Image& image) {
+  return this->image(image, image.pixels.data(), image.pixels.size());
+}
+
+GifBuilder& GifBuilder::image(const Image& image, const std::uint8_t* pixels,
+                              std::size_t count) {
+  const int minCodeSize = minCodeSizeFor(image, pixels, count);
   imageHeader(image);
-  std::vector<std::uint8_t> stream = image.pixels;
-  if (image.interlaced && image.width > 0) {
-    stream.clear();
-    for (std::uint32_t row : interlacedRowOrder(image.height)) {
-      const std::size_t begin = std::size_t{row} * image.width;
-      if (begin >= image.pixels.size()) continue;
-      const std::size_t end =
-          std::min(begin + image.width, image.pixels.size());
-      stream.insert(stream.end(),
-                    image.pixels.begin() + static_cast<std::ptrdiff_t>(begin),
-                    image.pixels.begin() + static_cast<std::ptrdiff_t>(end));
-    }
+  const LzwOptions options{image.clearWhenFull, image.subBlockSize};
+  if (!image.interlaced || image.width == 0) {
+    appendImageData(pixels, count, minCodeSize, options, out_);
+    return *this;
   }
-  return raw(encodeImageData(stream, minCodeSizeFor(image),
-                             {image.clearWhenFull, image.subBlockSize}));
+  std::vector<std::uint8_t> stream;
+  stream.reserve(count);
+  for (std::uint32_t row : interlacedRowOrder(image.height)) {
+    const std::size_t begin = std::size_t{row} * image.width;
+    if (begin >= count) continue;
+    const std::size_t end = std::min(begin + image.width, count);
+    stream.insert(stream.end(), pixels + begin, pixels + end);
+  }
+  appendImageData(stream.data(), stream.size(), minCodeSize, options, out_);
+  return *this;
 }
 
 GifBuilder& GifBuilder::raw(const std::vector<std::uint8_t>& data) {
   out_.insert(out_.end(), data.begin(), data.end());
   return *this;
+}
+
+std::vector<std::uint8_t> GifBuilder::take() {
+  std::vector<std::uint8_t> result;
+  result.swap(out_);
+  globalTableSize_ = 0;
+  return result;
 }
 
 GifBuilder& GifBuilder::trailer() {
@@ -182,15 +195,17 @@ void GifBuilder::putTable(const ColorTable& table) {
   }
 }
 
-int GifBuilder::minCodeSizeFor(const Image& image) const {
+int GifBuilder::minCodeSizeFor(const Image& image, const std::uint8_t* pixels,
+                               std::size_t count) const {
   if (image.minCodeSize != 0) return image.minCodeSize;
   std::size_t tableSize = globalTableSize_;
   if (!image.localColors.empty()) {
     tableSize = std::size_t{2} << tableSizeField(image.localColors.size());
   }
   std::size_t maxPixel = tableSize > 0 ? tableSize - 1 : 0;
-  for (std::uint8_t p : image.pixels)
-    maxPixel = std::max<std::size_t>(maxPixel, p);
+  for (std::size_t i = 0; i < count; ++i) {
+    maxPixel = std::max<std::size_t>(maxPixel, pixels[i]);
+  }
   return std::max(2, bitsFor(maxPixel));
 }
 

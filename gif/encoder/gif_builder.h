@@ -96,15 +96,22 @@ class GifBuilder {
   GifBuilder& imageHeader(const Image& image);
   // Image descriptor, local colour table and LZW-compressed pixels.
   GifBuilder& image(const Image& image);
+  // The same with the count pixels at pixels in place of image.pixels
+  // (ignored), which are read where they are unless the image is interlaced.
+  GifBuilder& image(const Image& image, const std::uint8_t* pixels,
+                    std::size_t count);
   GifBuilder& raw(const std::vector<std::uint8_t>& data);
   GifBuilder& trailer();
 
   const std::vector<std::uint8_t>& bytes() const { return out_; }
+  // Hands the bytes over without copying them; the builder is left empty.
+  std::vector<std::uint8_t> take();
 
  private:
   void put16(std::uint16_t v);
   void putTable(const ColorTable& table);
-  int minCodeSizeFor(const Image& image) const;
+  int minCodeSizeFor(const Image& image, const std::uint8_t* pixels,
+                     std::size_t count) const;
 
   std::vector<std::uint8_t> out_;
   std::size_t globalTableSize_ = 0;

@@ -7,18 +7,27 @@
 #include "gif/encoder/code_widths.h"
 
 namespace gifenc {
+namespace {
 
-std::vector<std::uint16_t> lzwCodes(const std::vector<std::uint8_t>& pixels,
-                                    int minCodeSize, bool clearWhenFull) {
+void checkArguments(const std::uint8_t* pixels, std::size_t count,
+                    int minCodeSize) {
   if (minCodeSize < 2 || minCodeSize > 11) {
     throw std::invalid_argument("minimum code size must be 2 to 11");
   }
   const int literals = 1 << minCodeSize;
-  for (std::uint8_t p : pixels) {
-    if (p >= literals) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (pixels[i] >= literals) {
       throw std::invalid_argument("pixel does not fit the minimum code size");
     }
   }
+}
+
+// Hands the code values for the count pixels at pixels to emit, one by one:
+// a clear code first, the end code last. The arguments have been checked.
+template <typename Emit>
+void compress(const std::uint8_t* pixels, std::size_t count, int minCodeSize,
+              bool clearWhenFull, Emit&& emit) {
+  const int literals = 1 << minCodeSize;
   const auto clearCode = static_cast<std::uint16_t>(literals);
   const auto endCode = static_cast<std::uint16_t>(literals + 1);
   const int firstSlot = literals + 2;
@@ -28,10 +37,10 @@ std::vector<std::uint16_t> lzwCodes(const std::vector<std::uint8_t>& pixels,
   std::unordered_map<std::uint32_t, std::uint16_t> dictionary;
   int nextSlot = firstSlot;
 
-  std::vector<std::uint16_t> codes{clearCode};
-  if (!pixels.empty()) {
+  emit(clearCode);
+  if (count > 0) {
     std::uint16_t prefix = pixels[0];
-    for (std::size_t i = 1; i < pixels.size(); ++i) {
+    for (std::size_t i = 1; i < count; ++i) {
       const std::uint32_t key =
           (static_cast<std::uint32_t>(prefix) << 8) | pixels[i];
       const auto found = dictionary.find(key);
@@ -39,34 +48,63 @@ std::vector<std::uint16_t> lzwCodes(const std::vector<std::uint8_t>& pixels,
         prefix = found->second;
         continue;
       }
-      codes.push_back(prefix);
+      emit(prefix);
       if (nextSlot < kSlots) {
         dictionary.emplace(key, static_cast<std::uint16_t>(nextSlot++));
       }
       // The decoder never sees the entry just made before the clear; that is
       // harmless, it only has to agree on the slots it does see.
       if (nextSlot == kSlots && clearWhenFull) {
-        codes.push_back(clearCode);
+        emit(clearCode);
         dictionary.clear();
         nextSlot = firstSlot;
       }
       prefix = pixels[i];
     }
-    codes.push_back(prefix);
+    emit(prefix);
   }
-  codes.push_back(endCode);
+  emit(endCode);
+}
+
+}  // namespace
+
+std::vector<std::uint16_t> lzwCodes(const std::vector<std::uint8_t>& pixels,
+                                    int minCodeSize, bool clearWhenFull) {
+  checkArguments(pixels.data(), pixels.size(), minCodeSize);
+  std::vector<std::uint16_t> codes;
+  compress(pixels.data(), pixels.size(), minCodeSize, clearWhenFull,
+           [&codes](std::uint16_t code) { codes.push_back(code); });
   return codes;
 }
 
 std::vector<std::uint8_t> encodeImageData(
     const std::vector<std::uint8_t>& pixels, int minCodeSize,
     const LzwOptions& options) {
-  const std::vector<std::uint16_t> values =
-      lzwCodes(pixels, minCodeSize, options.clearWhenFull);
-  return CodeStream(static_cast<std::uint8_t>(minCodeSize),
-                    options.subBlockSize)
-      .codes(withWidths(minCodeSize, values))
-      .bytes();
+  std::vector<std::uint8_t> out;
+  appendImageData(pixels.data(), pixels.size(), minCodeSize, options, out);
+  return out;
+}
+
+void appendImageData(const std::uint8_t* pixels, std::size_t count,
+                     int minCodeSize, const LzwOptions& options,
+                     std::vector<std::uint8_t>& out) {
+  checkArguments(pixels, count, minCodeSize);
+  const std::size_t start = out.size();
+  SubBlockWriter writer(out, options.subBlockSize);
+  CodeWidthTracker widths(minCodeSize);
+  try {
+    out.push_back(static_cast<std::uint8_t>(minCodeSize));
+    compress(pixels, count, minCodeSize, options.clearWhenFull,
+             [&writer, &widths](std::uint16_t code) {
+               writer.code(code, widths.width());
+               widths.advance(code);
+             });
+    writer.finish();
+    out.push_back(0);  // block terminator
+  } catch (...) {
+    out.resize(start);
+    throw;
+  }
 }
 
 }  // namespace gifenc

@@ -28,6 +28,14 @@ std::vector<std::uint8_t> encodeImageData(
     const std::vector<std::uint8_t>& pixels, int minCodeSize,
     const LzwOptions& options = {});
 
+// The same image data for the count pixels at pixels, appended to out as
+// the codes come: neither the pixels nor the codes are copied. Arguments are
+// checked before anything is appended; should memory run out on the way, out
+// is cut back to what it held.
+void appendImageData(const std::uint8_t* pixels, std::size_t count,
+                     int minCodeSize, const LzwOptions& options,
+                     std::vector<std::uint8_t>& out);
+
 }  // namespace gifenc
 
 #endif  // GIF2FRM_GIF_ENCODER_LZW_ENCODER_H_

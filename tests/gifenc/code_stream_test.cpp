@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <stdexcept>
 #include <vector>
 
 namespace gifenc {
@@ -52,6 +54,39 @@ TEST(GifencPackerTest, CodeStreamFramesCodesAndRawBytes) {
             (Bytes{2, 1, 0x4C, 1, 0x01, 0, 1, 0x05, 0}));
   // Invalid minimum code sizes are written as given.
   EXPECT_EQ(CodeStream(255).bytes(), (Bytes{255, 0}));
+}
+
+TEST(GifencPackerTest, SubBlockWriterMatchesPackingThenCutting) {
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> pickWidth(1, 16);
+  std::uniform_int_distribution<int> pickValue(0, 0xFFFF);
+  std::vector<Code> codes;
+  for (int i = 0; i < 700; ++i) {
+    codes.push_back(
+        Code{static_cast<std::uint16_t>(pickValue(rng)), pickWidth(rng)});
+  }
+  for (std::size_t size : {std::size_t{1}, std::size_t{3}, std::size_t{255}}) {
+    SCOPED_TRACE(size);
+    Bytes out{7, 7};  // bytes already there stay in front
+    SubBlockWriter writer(out, size);
+    for (const Code& c : codes) writer.code(c.value, c.width);
+    writer.finish();
+    Bytes expected{7, 7};
+    const Bytes blocks = toSubBlocks(packBits(codes), size);
+    expected.insert(expected.end(), blocks.begin(), blocks.end());
+    EXPECT_EQ(out, expected);
+  }
+  // A stream that fills its last sub-block exactly opens no empty one.
+  Bytes out;
+  SubBlockWriter writer(out, 2);
+  writer.code(0xABCD, 16);
+  writer.finish();
+  EXPECT_EQ(out, (Bytes{2, 0xCD, 0xAB}));
+
+  EXPECT_THROW(SubBlockWriter(out, 0), std::invalid_argument);
+  EXPECT_THROW(SubBlockWriter(out, 256), std::invalid_argument);
+  EXPECT_THROW(writer.code(0, 0), std::invalid_argument);
+  EXPECT_THROW(writer.code(0, 17), std::invalid_argument);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gif/encoder/lzw_encoder.h"
 #include "gifenc/reference_decoder.h"
 
 namespace gifenc {
@@ -111,6 +112,44 @@ TEST(GifencBuilderTest, ImageDataHoldsRowsInStreamOrder) {
   const Bytes interlaced = GifBuilder().image(image).bytes();
   EXPECT_EQ(gifenc_test::referenceDecode(tail(interlaced, header)),
             (Bytes{0, 0, 4, 4, 2, 2, 6, 6, 1, 1, 3, 3, 5, 5, 7, 7}));
+}
+
+TEST(GifencBuilderTest, PixelsByPointerAreReadWhereTheyLie) {
+  // Five rows of two, the last one short; the vector of the image is
+  // ignored (its 200 would ask for eight bits).
+  Image image;
+  image.width = 2;
+  image.height = 5;
+  image.pixels = {200};
+  const Bytes pixels{0, 0, 1, 1, 2, 2, 3, 3, 4};
+  const auto expected = [&image](const Bytes& stream) {
+    return GifBuilder()
+        .imageHeader(image)
+        .raw(encodeImageData(stream, 3))
+        .bytes();
+  };
+  EXPECT_EQ(GifBuilder().image(image, pixels.data(), pixels.size()).bytes(),
+            expected(pixels));
+  // Passes: row 0; row 4; row 2; rows 1 and 3.
+  image.interlaced = true;
+  EXPECT_EQ(GifBuilder().image(image, pixels.data(), pixels.size()).bytes(),
+            expected({0, 0, 4, 2, 2, 1, 1, 3, 3}));
+}
+
+TEST(GifencBuilderTest, TakeLeavesAFreshBuilder) {
+  Screen s;
+  s.globalColors.resize(256);
+  GifBuilder gif;
+  gif.header().screen(s);
+  const Bytes taken = gif.take();
+  EXPECT_EQ(taken.size(), 6u + 7u + 256u * 3u);
+  EXPECT_TRUE(gif.bytes().empty());
+  // The global table is gone with its bytes: pixel 1 needs two bits, not 8.
+  Image image;
+  image.width = 1;
+  image.height = 1;
+  image.pixels = {1};
+  EXPECT_EQ(gif.image(image).bytes()[10], 2);
 }
 
 TEST(GifencBuilderTest, MinimumCodeSizeFollowsTheTableInUse) {

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "gif/encoder/code_stream.h"
+#include "gif/encoder/code_widths.h"
 #include "gifenc/reference_decoder.h"
 
 namespace gifenc {
@@ -90,6 +92,57 @@ TEST(GifencLzwEncoderTest, SmallSubBlocksCarryTheSameStream) {
 TEST(GifencLzwEncoderTest, RejectsPixelsOutsideTheCodeSize) {
   EXPECT_THROW(lzwCodes({0, 4}, 2), std::invalid_argument);
   EXPECT_THROW(lzwCodes({0}, 1), std::invalid_argument);
+}
+
+// The image data is written as the codes come; it must be the code values,
+// paired with their widths and packed only afterwards.
+TEST(GifencLzwEncoderTest, StreamedDataEqualsCodesPackedAfterwards) {
+  struct Case {
+    Bytes pixels;
+    int minCodeSize;
+    LzwOptions options;
+  };
+  const Bytes noise = randomPixels(40000, 8, 11);
+  const std::vector<Case> cases{
+      {{}, 2, {}},
+      {Bytes(70000, 1), 2, {}},  // long strings, few codes
+      {randomPixels(3000, 2, 1), 2, {true, 1}},
+      {randomPixels(5000, 5, 2), 5, {true, 7}},
+      {noise, 8, {true, 255}},   // several clears, 12-bit codes
+      {noise, 8, {false, 255}},  // full dictionary kept
+      {randomPixels(9000, 8, 3), 11, {true, 255}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pixels.size());
+    SCOPED_TRACE(c.minCodeSize);
+    const Bytes expected =
+        CodeStream(static_cast<std::uint8_t>(c.minCodeSize),
+                   c.options.subBlockSize)
+            .codes(withWidths(c.minCodeSize, lzwCodes(c.pixels, c.minCodeSize,
+                                                      c.options.clearWhenFull)))
+            .bytes();
+    EXPECT_EQ(encodeImageData(c.pixels, c.minCodeSize, c.options), expected);
+  }
+}
+
+TEST(GifencLzwEncoderTest, AppendsAfterWhatIsThereAndKeepsItOnBadArguments) {
+  const Bytes pixels = randomPixels(2000, 3, 4);
+  Bytes out{9, 9};
+  appendImageData(pixels.data(), pixels.size(), 3, {}, out);
+  Bytes expected{9, 9};
+  const Bytes data = encodeImageData(pixels, 3);
+  expected.insert(expected.end(), data.begin(), data.end());
+  EXPECT_EQ(out, expected);
+
+  out = {9, 9};
+  // Pixel 8 needs four bits.
+  const Bytes tooWide{0, 8};
+  EXPECT_THROW(appendImageData(tooWide.data(), tooWide.size(), 3, {}, out),
+               std::invalid_argument);
+  // Sub-blocks hold 1 to 255 bytes.
+  EXPECT_THROW(appendImageData(pixels.data(), pixels.size(), 3, {true, 0}, out),
+               std::invalid_argument);
+  EXPECT_EQ(out, (Bytes{9, 9}));
 }
 
 }  // namespace
