@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/conversion.h"
 #include "bench/child_process.h"
 #include "bench/decoder_agreement.h"
 #include "bench/other_encoders.h"
 #include "color/palette.h"
 #include "gif/gif_file.h"
+#include "gif2frm/conversion.h"
 #include "support/temp_dir.h"
 
 namespace {

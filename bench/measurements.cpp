@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/conversion.h"
 #include "bench/giflib_decode.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
+#include "gif2frm/conversion.h"
 #include "platform/byte_sink.h"
 
 namespace bench {

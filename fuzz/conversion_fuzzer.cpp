@@ -6,13 +6,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/conversion.h"
-#include "app/frame_assembly.h"
-#include "app/sprite_assembly.h"
 #include "frm/byte_order.h"
 #include "fuzz/fuzz_options.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_target.h"
+#include "gif2frm/conversion.h"
+#include "gif2frm/frame_assembly.h"
+#include "gif2frm/sprite_assembly.h"
 #include "platform/byte_buffer.h"
 #include "platform/byte_sink.h"
 
