@@ -15,8 +15,17 @@ std::int16_t low16(std::int32_t value) {
 }
 
 SpriteStatus spriteStatus(ColorStatus status) {
-  return status == ColorStatus::NoMemory ? SpriteStatus::NoMemory
-                                         : SpriteStatus::CantTranslate;
+  switch (status) {
+    case ColorStatus::Ok:
+      return SpriteStatus::Ok;
+    case ColorStatus::CantTranslate:
+      return SpriteStatus::CantTranslate;
+    case ColorStatus::NoMemory:
+      return SpriteStatus::NoMemory;
+    case ColorStatus::NeedsIndices:
+      return SpriteStatus::NeedsIndices;
+  }
+  return SpriteStatus::NoMemory;
 }
 
 // Whether the image's frames make whole directions that fit the sprite from

@@ -17,6 +17,7 @@ enum class ColorStatus {
   Ok,
   CantTranslate,  // a colour has no palette entry within the delta
   NoMemory,       // the dithering's memory could not be had
+  NeedsIndices,   // -n, but the pixels are true colour: no index to keep
 };
 
 class FrameColors {
@@ -44,7 +45,13 @@ class FrameColors {
   RunColors& colors_;
   IndexedMaps& maps_;
   std::optional<FloydSteinberg> diffusion_;
+  ColorStatus prepareIndices(const SourceImage& image,
+                             const SourceFrame& frame);
+  ColorStatus prepareRgba(const SourceFrame& frame);
+  void writeRgba(const SourceFrame& frame, std::uint8_t* out);
+
   bool dithering_ = false;  // the prepared frame is diffused, not mapped
+  TrueColorMatch* trueColors_ = nullptr;  // for Rgba frames
   // The prepared frame's map, its transparent index folded in.
   std::uint8_t table_[256] = {};
 };
