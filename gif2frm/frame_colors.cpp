@@ -103,8 +103,13 @@ constexpr struct IdentityTable {
 
 }  // namespace
 
-ColorStatus FrameColors::startImage(const SourceImage& image) {
-  if (!maps_.matchShared(image.sharedTable)) return ColorStatus::CantTranslate;
+ColorStatus FrameColors::startPart(const SourceImage& image, std::uint32_t part,
+                                   bool fresh) {
+  if (fresh) maps_.restart();
+  const ColorTable none;
+  const ColorTable& table =
+      part < image.sharedTables.size() ? image.sharedTables[part] : none;
+  if (!maps_.matchShared(table)) return ColorStatus::CantTranslate;
   if (colors_.dithers() && !diffusion_) {
     NearestCache* nearest = colors_.nearestCache();
     if (nearest == nullptr) return ColorStatus::NoMemory;
@@ -133,8 +138,11 @@ ColorStatus FrameColors::prepareIndices(const SourceImage& image,
   const ColorMap* map = maps_.mapFor(frame.ownTable);
   if (map == nullptr) return ColorStatus::CantTranslate;
   if (diffusion_ && frame.pixelCount() != 0) {
-    const ColorTable& table =
-        frame.ownTable.present ? frame.ownTable : image.sharedTable;
+    const ColorTable none;
+    const ColorTable& shared = frame.part < image.sharedTables.size()
+                                   ? image.sharedTables[frame.part]
+                                   : none;
+    const ColorTable& table = frame.ownTable.present ? frame.ownTable : shared;
     const std::uint32_t count = table.colors != nullptr ? table.count : 0;
     if (!diffusion_->start(frame.width, table.colors, count, *map,
                            frame.transparent, frame.transparentIndex)) {

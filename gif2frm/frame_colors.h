@@ -29,8 +29,11 @@ class FrameColors {
   FrameColors(const FrameColors&) = delete;
   FrameColors& operator=(const FrameColors&) = delete;
 
-  // Before the image's first frame: matches its shared table.
-  ColorStatus startImage(const SourceImage& image);
+  // Before the first frame of each part of an image: matches the part's
+  // shared table. fresh: the maps start empty, as for a part that was not
+  // the last one decoded; otherwise they go on from what its reader matched.
+  ColorStatus startPart(const SourceImage& image, std::uint32_t part,
+                        bool fresh);
 
   // Before a frame's pixels are written, and before its FRM frame exists:
   // matches the frame's own table and sets up what writing it needs.
