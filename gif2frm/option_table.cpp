@@ -46,6 +46,14 @@ const OptionHelp kOptionHelp[] = {
      "Write the FRM to Path, a file or an existing directory\n"
      "(default: the input's name with .frm, current directory)",
      "", false},
+    {"-c",
+     "Trim each frame to the smallest rectangle that holds its\n"
+     "visible pixels; the figure stays where it stood",
+     "", false},
+    {"-t=Value",
+     "A pixel of a true-color or indexed PNG whose alpha is\n"
+     "below Value (0 to 255, default 128) is transparent",
+     "128", false},
     {"-x=A,...,F", "Six shifts, one for each direction (-y= the same)", "",
      false},
     {"-h, --help", "Show this help", "", false},

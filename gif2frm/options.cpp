@@ -130,6 +130,8 @@ OptionStatus applyAddedOption(const char* argument, Options& options) {
     }
   } else if (std::strcmp(argument, "-6") == 0) {
     options.sixDirectionsInOne = true;
+  } else if (std::strcmp(argument, "-c") == 0) {
+    options.trim = true;
   } else if (int direction = directionOption(argument); direction != 0) {
     options.directionFiles[direction] = argument + 3;
     options.hasDirectionFile[direction] = true;

@@ -28,6 +28,7 @@ struct Options {
   bool hasPaletteFile = false;  // -p= was given (even empty)
   ColorMatch matchMode = ColorMatch::FirstWithinDelta;  // -m=
   bool sixDirectionsInOne = false;                      // -6
+  bool trim = false;  // -c: each frame cut to its visible pixels
   // -1=FILE to -5=FILE at [1] to [5]; [0] stays empty (the input).
   std::string directionFiles[kDirectionFileCount];
   bool hasDirectionFile[kDirectionFileCount] = {};
