@@ -87,7 +87,10 @@ bool beyondLimits(const PngImageHeader& header, const PngLimits& limits) {
 }
 
 PngStatus fromWuffs(const Decoding& d, const wuffs_base__status& status) {
-  if (isStatus(status, wuffs_png__error__truncated_input)) {
+  // The data ended in a chunk or in the image data's zlib stream.
+  if (isStatus(status, wuffs_png__error__truncated_input) ||
+      isStatus(status, wuffs_zlib__error__truncated_input) ||
+      isStatus(status, wuffs_deflate__error__truncated_input)) {
     return PngStatus::ReadFailed;
   }
   // Wuffs refuses an acTL chunk in an interlaced image as unsupported, and

@@ -1,7 +1,9 @@
 // Reads a PNG or APNG stream into a PngImage (png/png_image.h says what the
 // frames hold). Decoding is Wuffs' (third_party/wuffs): every critical
-// chunk's CRC, the image data's CRCs and its Adler-32 are checked, an
-// ancillary chunk's CRC is not (such a chunk is skipped, as libpng does).
+// chunk's CRC, the IDAT chunks' CRCs and every zlib stream's Adler-32 are
+// checked; an ancillary chunk's CRC is not (libpng too skips such a chunk and
+// goes on). APNG's fcTL and fdAT are ancillary chunks: a frame's data is
+// covered by its Adler-32 alone.
 #ifndef GIF2FRM_PNG_PNG_READER_H_
 #define GIF2FRM_PNG_PNG_READER_H_
 
