@@ -141,6 +141,25 @@ void printSpriteProblem(const RunOutcome& outcome) {
   }
 }
 
+void printFolderProblem(const RunOutcome& outcome) {
+  switch (outcome.folder) {
+    case FolderStatus::Ok:
+    case FolderStatus::Unreadable:
+      std::printf("Can't read folder %s\n", outcome.argument.c_str());
+      return;
+    case FolderStatus::NoImageFile:
+      std::printf("Folder %s holds no GIF or PNG file\n",
+                  outcome.argument.c_str());
+      return;
+    case FolderStatus::CanvasMismatch:
+      std::printf(
+          "File %s is %u x %u, but the first file of its folder is %u x %u\n",
+          outcome.file.c_str(), outcome.canvas[0], outcome.canvas[1],
+          outcome.firstCanvas[0], outcome.firstCanvas[1]);
+      return;
+  }
+}
+
 }  // namespace
 
 void printOutcome(const RunOutcome& outcome) {
@@ -161,19 +180,32 @@ void printOutcome(const RunOutcome& outcome) {
                   paletteFileProblem(outcome.palette));
       return;
     case RunStep::Open:
-      if (directionFile) {
+      if (!outcome.file.empty()) {
+        std::printf("Can't open file %s of the folder\n", outcome.file.c_str());
+      } else if (directionFile) {
         std::printf("Can't open direction file %s\n", argument);
       } else {
         std::printf("Can't open input file\n");
       }
       return;
     case RunStep::Read:
-      if (outcome.gif == GifStatus::NoMemory) break;
-      if (directionFile) {
+      if (outcome.gif == GifStatus::NoMemory ||
+          outcome.png == PngStatus::NoMemory) {
+        break;
+      }
+      if (outcome.png == PngStatus::TooLarge) {
+        std::printf("Image too large for FRM\n");
+      } else if (!outcome.file.empty()) {
+        std::printf("Can't read file or file corrupted: %s\n",
+                    outcome.file.c_str());
+      } else if (directionFile) {
         std::printf("Can't read direction file %s\n", argument);
       } else {
         std::printf("Can't read file or file corrupted\n");
       }
+      return;
+    case RunStep::Folder:
+      printFolderProblem(outcome);
       return;
     case RunStep::Sprite:
       printSpriteProblem(outcome);

@@ -2,6 +2,7 @@
 #ifndef GIF2FRM_CONVERTER_MESSAGES_H_
 #define GIF2FRM_CONVERTER_MESSAGES_H_
 
+#include <cstdint>
 #include <string>
 
 #include "color/palette_file.h"
@@ -9,6 +10,7 @@
 #include "gif2frm/frame_assembly.h"
 #include "gif2frm/options.h"
 #include "platform/output_file.h"
+#include "png/png_reader.h"
 
 // Which step of a run ended it.
 enum class RunStep {
@@ -17,10 +19,20 @@ enum class RunStep {
   Options,   // the command line cannot be run: RunOutcome::option says why
   Palette,   // -p='s file cannot be read: RunOutcome::palette says why
   Open,      // the input file cannot be opened
-  Read,      // the input file is unreadable or corrupt: RunOutcome::gif
+  Read,      // the input file is unreadable or corrupt: RunOutcome::gif or
+             // RunOutcome::png says why
+  Folder,    // a folder of frames makes no image: RunOutcome::folder
   Sprite,    // its images make no sprite: RunOutcome::sprite says why
   Output,    // the FRM file cannot be written: RunOutcome::output
   NoMemory,  // an allocation failed outside the steps above
+};
+
+// What is wrong with a folder of frames.
+enum class FolderStatus {
+  Ok,
+  Unreadable,      // its list of files cannot be had
+  NoImageFile,     // it holds no GIF, PNG or APNG file
+  CanvasMismatch,  // a file's canvas is not the first file's
 };
 
 // How a run ended: the step that ended it with that step's own status, the
@@ -30,6 +42,8 @@ struct RunOutcome {
   OptionStatus option = OptionStatus::Ok;
   PaletteFileStatus palette = PaletteFileStatus::Ok;
   GifStatus gif = GifStatus::Ok;
+  PngStatus png = PngStatus::Ok;
+  FolderStatus folder = FolderStatus::Ok;
   SpriteStatus sprite = SpriteStatus::Ok;
   platform::OutputFile::CommitResult output =
       platform::OutputFile::CommitResult::Ok;
@@ -37,6 +51,13 @@ struct RunOutcome {
   int source = 0;
   // What the message names: an argument, a file's name, a number.
   std::string argument;
+  // The file of a folder that the outcome concerns; empty for a file that
+  // is the input itself.
+  std::string file;
+  // The canvas sizes of a folder's file that does not fit (width, height)
+  // and of its first file.
+  std::uint32_t canvas[2] = {};
+  std::uint32_t firstCanvas[2] = {};
 
   bool done() const { return step == RunStep::Done; }
 };
