@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "gif/lzw_decoder.h"
-#include "gif2frm/conversion.h"
 #include "gif2frm/gif_source.h"
 #include "gif2frm/natural_order.h"
 #include "platform/directory.h"
 #include "platform/input_file.h"
+#include "platform/memory_source.h"
 #include "png/png_reader.h"
 
 namespace {
@@ -76,6 +76,14 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
+RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
+                   PixelTranslation* translation) {
+  RunOutcome outcome;
+  outcome.gif = gif.load(input, decoder, translation);
+  if (outcome.gif != GifStatus::Ok) outcome.step = RunStep::Read;
+  return outcome;
+}
+
 RunOutcome InputReader::read(const std::string& path, SourceImage& image) {
   image = SourceImage();
   if (platform::isDirectory(path.c_str())) return readFolder(path, image);
@@ -83,23 +91,45 @@ RunOutcome InputReader::read(const std::string& path, SourceImage& image) {
   return readFile(path, image, isImage);
 }
 
-// Reads one file into image as a part of its own. In a folder (isImage
-// false on the way in), a file that is neither a GIF nor a PNG is left out
-// (isImage false on the way out); otherwise whatever is not a PNG is read
-// as a GIF, which it may fail to be.
+RunOutcome InputReader::readBytes(const std::uint8_t* bytes, std::size_t size,
+                                  SourceImage& image) {
+  image = SourceImage();
+  platform::MemorySource source(bytes, size);
+  bool isImage = true;
+  return readStream(source, size, image, isImage);
+}
+
 RunOutcome InputReader::readFile(const std::string& path, SourceImage& image,
                                  bool& isImage) {
-  const bool inFolder = !isImage;
   platform::InputFile file;
   if (!file.open(path.c_str())) return endedAt(RunStep::Open);
-  std::uint64_t fileSize = PngInput::kUnknownSize;
-  if (!file.size(fileSize)) fileSize = PngInput::kUnknownSize;
+  std::uint64_t size = PngInput::kUnknownSize;
+  if (!file.size(size)) size = PngInput::kUnknownSize;
+  RunOutcome outcome = readStream(file, size, image, isImage);
+  // A device error ends the data where it happened, which the reader may
+  // or may not have noticed; either way the file is not what it seemed.
+  if (file.failed()) {
+    outcome.step = RunStep::Read;
+    outcome.gif = GifStatus::ReadFailed;
+    outcome.png = PngStatus::ReadFailed;
+  }
+  return outcome;
+}
+
+// Reads one file (of size bytes, when known) into image as a part of its
+// own. In a folder (isImage false on the way in), a file that is neither a
+// GIF nor a PNG is left out (isImage false on the way out); otherwise
+// whatever is not a PNG is read as a GIF, which it may fail to be.
+RunOutcome InputReader::readStream(platform::ByteSource& stream,
+                                   std::uint64_t size, SourceImage& image,
+                                   bool& isImage) {
+  const bool inFolder = !isImage;
   platform::ByteBuffer window;
   platform::ByteBuffer head;
   if (!window.allocate(kInputWindow) || !head.allocate(kInputWindow)) {
     return endedAt(RunStep::NoMemory);
   }
-  PeekedSource source(file, head);
+  PeekedSource source(stream, head);
   source.peek();
   isImage = !inFolder || source.isPng() || source.isGif();
   if (!isImage) return RunOutcome();
@@ -107,35 +137,28 @@ RunOutcome InputReader::readFile(const std::string& path, SourceImage& image,
   RunOutcome outcome;
   if (source.isPng()) {
     pngs_.push_back(std::make_unique<PngSource>());
-    PngInput input(source, window.data(), window.size(), fileSize);
+    PngInput input(source, window.data(), window.size(), size);
     outcome.png = readPng(input, PngLimits{}, pngs_.back()->png);
     if (outcome.png == PngStatus::Ok) {
       appendPng(*pngs_.back(), sprite_.colors().alphaThreshold(), image);
     } else {
       outcome.step = RunStep::Read;
     }
-  } else {
-    gifs_.push_back(std::make_unique<GifFile>());
-    GifFile& gif = *gifs_.back();
-    GifInput input(source, window.data(), window.size());
-    // Each file is matched from maps of its own.
-    sprite_.maps().restart();
-    GifDecodeMatching matching(sprite_.colors(), sprite_.maps());
-    outcome = loadGif(input, gif, LzwDecoder::instance(), &matching);
-    if (outcome.done()) {
-      if (image.frames.empty()) {
-        image.canvasWidth = gif.screen.width;
-        image.canvasHeight = gif.screen.height;
-      }
-      appendGif(gif, image);
-    }
+    return outcome;
   }
-  // A device error ends the data where it happened, which the reader may
-  // or may not have noticed; either way the file is not what it seemed.
-  if (file.failed()) {
-    outcome.step = RunStep::Read;
-    outcome.gif = GifStatus::ReadFailed;
-    outcome.png = PngStatus::ReadFailed;
+  gifs_.push_back(std::make_unique<GifFile>());
+  GifFile& gif = *gifs_.back();
+  GifInput input(source, window.data(), window.size());
+  // Each file is matched from maps of its own.
+  sprite_.maps().restart();
+  GifDecodeMatching matching(sprite_.colors(), sprite_.maps());
+  outcome = loadGif(input, gif, decoder_, &matching);
+  if (outcome.done()) {
+    if (image.frames.empty()) {
+      image.canvasWidth = gif.screen.width;
+      image.canvasHeight = gif.screen.height;
+    }
+    appendGif(gif, image);
   }
   return outcome;
 }
