@@ -50,6 +50,10 @@ const OptionHelp kOptionHelp[] = {
      "Trim each frame to the smallest rectangle that holds its\n"
      "visible pixels; the figure stays where it stood",
      "", false},
+    {"-g=CxR",
+     "The input is a sprite sheet of C columns and R rows of\n"
+     "equal cells, read row by row, each cell a frame",
+     "", false},
     {"-t=Value",
      "A pixel of a true-color or indexed PNG whose alpha is\n"
      "below Value (0 to 255, default 128) is transparent",
