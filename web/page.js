@@ -83,7 +83,7 @@
           key: key, field: option.field, help: text,
           label: option.label || '', defaultValue: option.defaultValue,
           choices: option.choices ? option.choices.split(',') : [],
-          id: 'option' + key.replace(/[^\w]/g, ''),
+          id: 'option-' + key.replace(/[^\w]/g, ''),
         };
         fields.push(byKey[key]);
       }
@@ -646,6 +646,18 @@
 
   var renderPending = false;
 
+  // Writes to the page only what changed: a list of hundreds of runs is
+  // rendered many times a second while they run.
+  function setText(element, text) {
+    if (element.textContent !== text) element.textContent = text;
+  }
+  function setAttribute(element, name, value) {
+    if (element.getAttribute(name) !== value) element.setAttribute(name, value);
+  }
+  function setHidden(element, hidden) {
+    if (element.hidden !== hidden) element.hidden = hidden;
+  }
+
   // For what comes often (output, progress): one render per animation frame.
   function renderSoon() {
     if (renderPending) return;
@@ -668,32 +680,31 @@
 
   // The one place where the page's own errors are shown.
   function renderNotice() {
-    el.notice.hidden = state.notice === null;
-    el.notice.textContent = state.notice || '';
+    setHidden(el.notice, state.notice === null);
+    setText(el.notice, state.notice || '');
   }
 
   function renderChoice(planned) {
     var images = state.images;
-    el.fileSummary.textContent = images.length === 0 ? 'No image chosen.'
+    var summary = images.length === 0 ? 'No image chosen.'
         : images.length + (images.length === 1 ? ' image: ' : ' images: ') +
           images.map(function(image) {
             return image.folder ? image.path + '/ (' + image.folder.length + ' frames)'
                                 : image.path;
           }).join(', ');
+    if (planned.error !== undefined && images.length > 0) summary += ' ' + planned.error;
+    setText(el.fileSummary, summary);
     var six = images.length === DIRECTIONS &&
               images.every(function(image) { return !image.folder; });
-    el.grouping.hidden = !six;
+    setHidden(el.grouping, !six);
     el.groupingEach.checked = state.grouping === 'each';
     el.groupingDirections.checked = state.grouping === 'directions';
     var directions = sixDirections();
-    el.directions.hidden = !directions;
-    el.directionsHelp.hidden = !directions;
-    el.directionsHelp.textContent = state.help['-1='] || '';
-    el.paletteHelp.textContent = state.help['-p='] || '';
+    setHidden(el.directions, !directions);
+    setHidden(el.directionsHelp, !directions);
+    setText(el.directionsHelp, state.help['-1='] || '');
+    setText(el.paletteHelp, state.help['-p='] || '');
     renderDirectionTable(directions);
-    if (planned.error !== undefined && images.length > 0) {
-      el.fileSummary.textContent += ' ' + planned.error;
-    }
   }
 
   var directionTableFor = null;  // the images the table was made for
@@ -746,7 +757,7 @@
   }
 
   function renderRunControls(planned) {
-    el.commandLine.textContent = commandLine(planned);
+    setText(el.commandLine, commandLine(planned));
     el.convert.disabled = planned.error !== undefined || !state.ready || state.running;
     el.cancel.disabled = !state.running;
     var jobs = state.jobs;
@@ -756,10 +767,10 @@
     var running = jobs.find(function(j) { return j.state === 'running'; });
     el.progressBar.max = Math.max(1, jobs.length);
     el.progressBar.value = finished + (running ? fraction(running) : 0);
-    el.progressText.textContent = jobs.length === 0 ? ''
+    setText(el.progressText, jobs.length === 0 ? ''
         : finished + ' of ' + jobs.length + (jobs.length === 1 ? ' file' : ' files') +
           ' done' + (running ? '; ' + running.label + ' ' + percent(running) : '') +
-          (!state.running && finished < jobs.length ? '; cancelled' : '');
+          (!state.running && finished < jobs.length ? '; cancelled' : ''));
     el.downloadZip.disabled = state.running || frmsOf(jobs).length === 0;
   }
 
@@ -827,14 +838,14 @@
         row = rows[job.id] = makeRow(job);
         el.results.appendChild(row.item);
       }
-      row.item.setAttribute('data-state', job.state);
-      row.item.setAttribute('data-status', job.status === null ? '' : String(job.status));
-      row.outcome.textContent = outcomeText(job);
-      row.progress.hidden = job.state !== 'running';
-      row.progress.value = fraction(job);
+      setAttribute(row.item, 'data-state', job.state);
+      setAttribute(row.item, 'data-status', job.status === null ? '' : String(job.status));
+      setText(row.outcome, outcomeText(job));
+      setHidden(row.progress, job.state !== 'running');
+      if (job.state === 'running') row.progress.value = fraction(job);
       var text = job.error || job.stdout;
-      if (row.messages.textContent !== text) row.messages.textContent = text;
-      row.messages.hidden = text === '';
+      setText(row.messages, text);
+      setHidden(row.messages, text === '');
       if (job.state === 'done' && !row.filled) {
         row.filled = true;
         fillActions(row, job);
