@@ -4,8 +4,8 @@
 //   gif2frm.convert(files, args[, hooks])  runs `gif2frm args...`
 //   gif2frm.frm2gif(files, args[, hooks])  runs `frm2gif args...`
 //
-// files maps file names to their bytes (an object or a Map of Uint8Array or
-// ArrayBuffer); args is the command line without the program's name, and
+// files maps file names to their bytes (an object or a Map of Uint8Array,
+// ArrayBuffer, or Blob such as a File picked, which the worker reads); args is the command line without the program's name, and
 // names the files as the keys of files do. The promise resolves to
 // {status, stdout, outputs}: the exit status, the text the program printed
 // (byte for byte what the native program prints, as a string), and an object
@@ -15,7 +15,11 @@
 // hooks, all optional: onOutput(text) gets the program's text as it prints
 // it; onProgress(read, total) how many bytes of the input files it has read
 // (of total, their sum) while it reads them; signal, an AbortSignal, cancels
-// the run: one not started yet never starts, a running one is stopped.
+// the run: one not started yet never starts, a running one is stopped. For
+// large files: transfer hands the buffers of the input bytes over to the
+// worker rather than copying them (they are empty afterwards), and blobs
+// adds blobs to the result, each output file also as a Blob (made in the
+// worker, so that a download link costs the page nothing).
 //
 // Every call runs a new instance of the compiled core, so nothing of one run
 // is seen by the next. The runs take turns in a Web Worker (worker.js), so
@@ -158,14 +162,14 @@
   }
 
   // Queues message for the worker; resolves to its answer.
-  function request(message, hooks, total) {
+  function request(message, hooks, total, transfer) {
     hooks = hooks || {};
     if (hooks.signal && hooks.signal.aborted) return Promise.reject(cancelled());
     ensureStarted();
     return new Promise(function(resolve, reject) {
       var decoder = new TextDecoder();
       var entry = {
-        message: message, hooks: hooks, total: total || 0, transfer: [],
+        message: message, hooks: hooks, total: total || 0, transfer: transfer || [],
         resolve: resolve, reject: reject,
         onBytes: function(bytes) {
           if (hooks.onOutput) hooks.onOutput(decoder.decode(bytes, {stream: true}));
@@ -190,8 +194,11 @@
     });
   }
 
+  // The bytes of a file, or a Blob (a File) that the worker reads itself,
+  // so that a large file is never copied in the page's thread.
   function toBytes(name, value) {
     if (value instanceof Uint8Array) return value;
+    if (typeof Blob === 'function' && value instanceof Blob) return value;
     if (value instanceof ArrayBuffer) return new Uint8Array(value);
     if (ArrayBuffer.isView(value)) {
       return new Uint8Array(value.buffer, value.byteOffset, value.byteLength);
@@ -218,9 +225,15 @@
     } catch (error) {
       return Promise.reject(error);
     }
-    var total = entries.reduce(function(sum, e) { return sum + e[1].length; }, 0);
+    var total = entries.reduce(function(sum, e) {
+      return sum + (e[1] instanceof Uint8Array ? e[1].length : e[1].size);
+    }, 0);
+    var transfer = hooks && hooks.transfer ? entries.filter(function(e) {
+      return e[1] instanceof Uint8Array;
+    }).map(function(e) { return e[1].buffer; }) : [];
     return request({type: 'run', program: program, files: entries,
-                    args: args.map(String)}, hooks, total);
+                    args: args.map(String), blobs: Boolean(hooks && hooks.blobs)},
+                   hooks, total, transfer);
   }
 
   root.gif2frm = {

@@ -14,6 +14,7 @@
   var DIRECTIONS = 6;
   var MAX_CANVAS = 4096;  // pixels either way of a zoomed picture
   var DEFAULT_DELAY = 10;  // hundredths of a second, as frm2gif plays a 0
+  var AUTO_PREVIEW_BYTES = 4 << 20;  // of an FRM whose preview opens by itself
 
   // ---- The elements, looked up once -----------------------------------------
 
@@ -375,9 +376,12 @@
     job.state = 'running';
     render();
     var signal = state.controller.signal;
-    readFiles(job.files).then(function(inputs) {
+    // The files themselves: the worker reads them.
+    var inputs = {};
+    job.files.forEach(function(f) { inputs[f.name] = f.file; });
+    Promise.resolve().then(function() {
       return gif2frm.convert(inputs, job.args, {
-        signal: signal,
+        signal: signal, blobs: true,
         onOutput: function(text) { job.stdout += text; renderSoon(); },
         onProgress: function(read, total) {
           job.read = read;
@@ -390,9 +394,8 @@
       job.status = result.status;
       job.stdout = result.stdout;
       job.outputs = result.outputs;
-      Object.keys(result.outputs).forEach(function(name) {
-        job.urls[name] = URL.createObjectURL(
-            new Blob([result.outputs[name]], {type: 'application/octet-stream'}));
+      Object.keys(result.blobs).forEach(function(name) {
+        job.urls[name] = URL.createObjectURL(result.blobs[name]);
       });
     }, function(error) {
       if (error && error.name === 'AbortError') {
@@ -415,9 +418,12 @@
     });
     state.running = false;
     render();
-    // One sprite: its preview opens by itself, as the result of the click.
+    // One sprite: its preview opens by itself, as the result of the click,
+    // unless it is so large that drawing it would hold the page up (its
+    // Preview button still shows it).
     var frms = frmsOf(state.jobs);
-    if (state.jobs.length === 1 && frms.length === 1) {
+    if (state.jobs.length === 1 && frms.length === 1 &&
+        frms[0].bytes.length <= AUTO_PREVIEW_BYTES) {
       openPreview(state.jobs[0], frms[0].name);
     } else {
       el.resultsHeading.focus();
@@ -860,23 +866,29 @@
   }
 
   var figuresFor = null;  // the preview the figures were made for
-  var checkerboard = null;
 
-  function backgroundStyle(context) {
-    if (state.view.background === 'black') return '#000';
-    if (state.view.background === 'color') return state.view.color;
-    if (checkerboard === null) {
-      var tile = document.createElement('canvas');
-      tile.width = tile.height = 16;
-      var c = tile.getContext('2d');
-      c.fillStyle = '#eee';
-      c.fillRect(0, 0, 16, 16);
-      c.fillStyle = '#bbb';
-      c.fillRect(0, 0, 8, 8);
-      c.fillRect(8, 8, 8, 8);
-      checkerboard = tile;
+  // What lies behind a picture, as the canvas's own background: painting it
+  // into a 4000 x 4000 canvas would cost the page as much as the picture.
+  function paintBackground(canvas) {
+    var background = state.view.background === 'black' ? 'black'
+        : state.view.background === 'color' ? 'color' : 'checkerboard';
+    setAttribute(canvas, 'data-background', background);
+    var color = background === 'color' ? state.view.color : '';
+    if (canvas.style.backgroundColor !== color) canvas.style.backgroundColor = color;
+  }
+
+  // A canvas of width x height, cleared, with the picture's background.
+  function clearedCanvas(canvas, width, height) {
+    paintBackground(canvas);
+    var context = canvas.getContext('2d');
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    } else {
+      context.clearRect(0, 0, width, height);
     }
-    return context.createPattern(checkerboard, 'repeat');
+    context.imageSmoothingEnabled = false;
+    return context;
   }
 
   function makeFigures(preview) {
@@ -942,12 +954,7 @@
 
   function drawFrame(figure, direction, frame, zoom) {
     var canvas = figure.canvas;
-    canvas.width = direction.width * zoom;
-    canvas.height = direction.height * zoom;
-    var context = canvas.getContext('2d');
-    context.imageSmoothingEnabled = false;
-    context.fillStyle = backgroundStyle(context);
-    context.fillRect(0, 0, canvas.width, canvas.height);
+    var context = clearedCanvas(canvas, direction.width * zoom, direction.height * zoom);
     if (frame.picture) {
       if (frame.picture.data) {  // ImageData: the worker had no ImageBitmap
         var scratch = document.createElement('canvas');
@@ -992,12 +999,7 @@
     var frame = preview.frame;
     sourceFrame(of.source, of.first + frame).then(function(bitmap) {
       if (state.preview !== preview || preview.frame !== frame || !bitmap) return;
-      element.width = bitmap.width * zoom;
-      element.height = bitmap.height * zoom;
-      var context = element.getContext('2d');
-      context.imageSmoothingEnabled = false;
-      context.fillStyle = backgroundStyle(context);
-      context.fillRect(0, 0, element.width, element.height);
+      var context = clearedCanvas(element, bitmap.width * zoom, bitmap.height * zoom);
       context.drawImage(bitmap, 0, 0, element.width, element.height);
     });
   }

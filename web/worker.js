@@ -7,8 +7,8 @@
 // page calls the same function in its own thread.
 //
 // Requests, each {id, type, ...}, answered in order, one at a time:
-//   run:  {program, files: [[name, bytes], ...], args} -> {status, stdout,
-//         outputs}, with {type: 'stdout', bytes} and {type: 'progress',
+//   run:  {program, files: [[name, bytes or Blob], ...], args, blobs} -> {status,
+//         stdout, outputs[, blobs]}, with {type: 'stdout', bytes} and {type: 'progress',
 //         read} messages on the way (read: input bytes read so far)
 //   view: {frm: [name, bytes], palette: [name, bytes] or null} -> the sprite
 //         as the checking preview draws it, or null when it cannot be shown
@@ -133,34 +133,56 @@ function gif2frmWorker(scope) {
       return outputs;
     }
 
+    // The files with the bytes of those given as Blobs read.
+    function readBlobs(files) {
+      return Promise.all(files.map(function(file) {
+        if (file[1] instanceof Uint8Array) return file;
+        return file[1].arrayBuffer().then(function(buffer) {
+          return [file[0], new Uint8Array(buffer)];
+        });
+      }));
+    }
+
     function run(request, tell) {
       var printed = [];
       var read = 0;
       var told = 0;
-      return newInstance({
-        onWrite: function(fd, bytes) {
-          if (fd !== 1) return;
-          printed.push(bytes);
-          tell({type: 'stdout', bytes: bytes});
-        },
-        onReadProgress: function(bytes) {
-          read += bytes;
-          var now = Date.now();
-          if (now - told >= PROGRESS_INTERVAL_MS) {
-            told = now;
-            tell({type: 'progress', read: read});
-          }
-        },
+      var files = null;
+      return readBlobs(request.files).then(function(got) {
+        files = got;
+        return newInstance({
+          onWrite: function(fd, bytes) {
+            if (fd !== 1) return;
+            printed.push(bytes);
+            tell({type: 'stdout', bytes: bytes});
+          },
+          onReadProgress: function(bytes) {
+            read += bytes;
+            var now = Date.now();
+            if (now - told >= PROGRESS_INTERVAL_MS) {
+              told = now;
+              tell({type: 'progress', read: read});
+            }
+          },
+        });
       }).then(function(core) {
-        putInputs(core, request.files);
+        putInputs(core, files);
         var status = callProgram(core, request.program, request.args);
         var outputs = takeOutputs(core);
+        var answer = {
+          status: status,
+          stdout: new TextDecoder().decode(joinChunks(printed)),
+          outputs: outputs,
+        };
+        if (request.blobs) {
+          answer.blobs = {};
+          Object.keys(outputs).forEach(function(name) {
+            answer.blobs[name] = new Blob([outputs[name]],
+                                          {type: 'application/octet-stream'});
+          });
+        }
         return {
-          answer: {
-            status: status,
-            stdout: new TextDecoder().decode(joinChunks(printed)),
-            outputs: outputs,
-          },
+          answer: answer,
           transfer: Object.keys(outputs).map(function(n) {
             return outputs[n].buffer;
           }),

@@ -7,7 +7,9 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const {after, before, test} = require('node:test');
-const {projectRoot, openPage, convertNatively} = require('./browser.js');
+const {
+  projectRoot, openPage, convertNatively, defineCarrier, received, outputText,
+} = require('./browser.js');
 const {noiseGif, zipEntries} = require('./test_files.js');
 
 const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
@@ -54,22 +56,21 @@ async function waitUntilFinished(page, timeout = 120000) {
 
 // The jobs of the last Convert as the page holds them, outputs in base64.
 async function pageJobs(page) {
-  const jobs = await page.evaluate(() => {
-    const encode = (bytes) => {
-      let binary = '';
-      for (let i = 0; i < bytes.length; i += 0x8000) {
-        binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  await defineCarrier(page);
+  const jobs = await page.evaluate(async () => {
+    const jobs = [];
+    for (const job of window.gif2frmPage.state.jobs) {
+      const outputs = {};
+      for (const [name, bytes] of Object.entries(job.outputs)) {
+        outputs[name] = await window.carriedForTest(bytes);
       }
-      return btoa(binary);
-    };
-    return window.gif2frmPage.state.jobs.map((job) => ({
-      label: job.label, state: job.state, status: job.status, stdout: job.stdout,
-      outputs: Object.fromEntries(Object.entries(job.outputs).map(
-          ([name, bytes]) => [name, encode(bytes)])),
-    }));
+      jobs.push({label: job.label, state: job.state, status: job.status,
+                 stdout: job.stdout, outputs});
+    }
+    return jobs;
   });
   return jobs.map((job) => ({...job, outputs: Object.fromEntries(
-      Object.entries(job.outputs).map(([n, b]) => [n, Buffer.from(b, 'base64')]))}));
+      Object.entries(job.outputs).map(([n, carried]) => [n, received(carried)]))}));
 }
 
 // Waits for the browser to save the next download and returns its bytes.
@@ -127,7 +128,8 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
         job.stdout === native.stdout.toString('utf8') &&
         JSON.stringify(Object.keys(job.outputs)) ===
             JSON.stringify(Object.keys(native.outputs)) &&
-        Object.keys(native.outputs).every((n) => native.outputs[n].equals(job.outputs[n]));
+        Object.keys(native.outputs).every(
+            (n) => outputText(native.outputs[n]) === outputText(job.outputs[n]));
     if (!same) differences.push(path.relative(corpusDir, byName[i]));
     if (native.status === 0) converted++;
     for (const [n, bytes] of Object.entries(native.outputs)) expectedFrms.push([n, bytes]);
@@ -197,6 +199,8 @@ test('while the 4000 x 4000 noise converts, no task of the page takes 100 ms',
   const [noise, walk] = await pageJobs(page);
   assert.equal(noise.status, 0);
   assert.equal(noise.outputs['noise.frm'].length, 62 + 12 + 4000 * 4000);
+  assert.equal(outputText(noise.outputs['noise.frm']), outputText(convertNatively(
+      {'noise.gif': fs.readFileSync(noisePath)}, ['noise.gif']).outputs['noise.frm']));
   assert.equal(walk.status, 0);
 });
 
