@@ -54,7 +54,7 @@ async function main() {
     await finished(page);
     await page.click('#results li[data-status="0"] .preview-button');
     await previewShown(page);
-    await page.select('#zoom', '2');
+    await page.select('#zoom', '8');
     await page.click('#next-frame');
     await shoot(page, '#run-heading', '#preview', path.join(folder, 'page-batch.png'));
     if (session.problems.length > 0) throw new Error(session.problems.join('\n'));
