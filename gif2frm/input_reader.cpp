@@ -86,9 +86,21 @@ RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
 
 RunOutcome InputReader::read(const std::string& path, SourceImage& image) {
   image = SourceImage();
-  if (platform::isDirectory(path.c_str())) return readFolder(path, image);
+  const Options& options = sprite_.options();
+  if (platform::isDirectory(path.c_str())) {
+    if (options.sheetColumns != 0) {
+      RunOutcome outcome = endedAt(RunStep::Sheet);
+      outcome.sheet = SheetStatus::NotStill;
+      return outcome;
+    }
+    return readFolder(path, image);
+  }
   bool isImage = true;
-  return readFile(path, image, isImage);
+  RunOutcome outcome = readFile(path, image, isImage);
+  if (outcome.done() && options.sheetColumns != 0) {
+    outcome = cutIntoCells(image);
+  }
+  return outcome;
 }
 
 RunOutcome InputReader::readBytes(const std::uint8_t* bytes, std::size_t size,
@@ -96,7 +108,40 @@ RunOutcome InputReader::readBytes(const std::uint8_t* bytes, std::size_t size,
   image = SourceImage();
   platform::MemorySource source(bytes, size);
   bool isImage = true;
-  return readStream(source, size, image, isImage);
+  RunOutcome outcome = readStream(source, size, image, isImage);
+  if (outcome.done() && sprite_.options().sheetColumns != 0) {
+    outcome = cutIntoCells(image);
+  }
+  return outcome;
+}
+
+// -g=: the image, a still one, cut into the cells of the sheet.
+RunOutcome InputReader::cutIntoCells(SourceImage& image) {
+  const Options& options = sprite_.options();
+  const std::uint32_t frames = static_cast<std::uint32_t>(
+      std::min<std::size_t>(image.frames.size(), UINT32_MAX));
+  const std::uint32_t width = image.canvasWidth;
+  const std::uint32_t height = image.canvasHeight;
+  RunOutcome outcome;
+  outcome.sheet =
+      cutSheet(image, options.sheetColumns, options.sheetRows, cells_);
+  switch (outcome.sheet) {
+    case SheetStatus::Ok:
+      return outcome;
+    case SheetStatus::NotStill:
+      outcome.numbers[0] = frames;
+      break;
+    case SheetStatus::DoesNotDivide:
+      outcome.numbers[0] = width;
+      outcome.numbers[1] = height;
+      outcome.numbers[2] = options.sheetColumns;
+      outcome.numbers[3] = options.sheetRows;
+      break;
+    case SheetStatus::NoMemory:
+      return endedAt(RunStep::NoMemory);
+  }
+  outcome.step = RunStep::Sheet;
+  return outcome;
 }
 
 RunOutcome InputReader::readFile(const std::string& path, SourceImage& image,
@@ -190,10 +235,10 @@ RunOutcome InputReader::readFolder(const std::string& path,
       outcome = endedAt(RunStep::Folder);
       outcome.folder = FolderStatus::CanvasMismatch;
       outcome.file = member;
-      outcome.canvas[0] = part.canvasWidth;
-      outcome.canvas[1] = part.canvasHeight;
-      outcome.firstCanvas[0] = image.canvasWidth;
-      outcome.firstCanvas[1] = image.canvasHeight;
+      outcome.numbers[0] = part.canvasWidth;
+      outcome.numbers[1] = part.canvasHeight;
+      outcome.numbers[2] = image.canvasWidth;
+      outcome.numbers[3] = image.canvasHeight;
       return outcome;
     }
     if (!anyImage) {

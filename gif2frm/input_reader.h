@@ -16,6 +16,7 @@
 #include "gif2frm/png_source.h"
 #include "gif2frm/source_image.h"
 #include "gif2frm/sprite_assembly.h"
+#include "gif2frm/sprite_sheet.h"
 #include "platform/byte_source.h"
 
 // Loads the GIF into gif, its pixels through translation if not null (see
@@ -51,11 +52,13 @@ class InputReader {
   RunOutcome readStream(platform::ByteSource& stream, std::uint64_t size,
                         SourceImage& image, bool& isImage);
   RunOutcome readFolder(const std::string& path, SourceImage& image);
+  RunOutcome cutIntoCells(SourceImage& image);
 
   SpriteAssembly& sprite_;
   LzwDecoder& decoder_;
   std::vector<std::unique_ptr<GifFile>> gifs_;
   std::vector<std::unique_ptr<PngSource>> pngs_;
+  SheetCells cells_;
 };
 
 #endif  // GIF2FRM_CONVERTER_INPUT_READER_H_

@@ -65,6 +65,10 @@ void printOptionProblem(const RunOutcome& outcome) {
     case OptionStatus::BadActionFrame:
       std::printf("Bad action frame in %s (use 0 to 65535)\n", argument);
       return;
+    case OptionStatus::BadSheet:
+      std::printf("Bad sheet in %s (use COLSxROWS, for example -g=8x6)\n",
+                  argument);
+      return;
     case OptionStatus::BadAlphaThreshold:
       std::printf("Bad alpha threshold in %s (use 0 to 255)\n", argument);
       return;
@@ -154,8 +158,31 @@ void printFolderProblem(const RunOutcome& outcome) {
     case FolderStatus::CanvasMismatch:
       std::printf(
           "File %s is %u x %u, but the first file of its folder is %u x %u\n",
-          outcome.file.c_str(), outcome.canvas[0], outcome.canvas[1],
-          outcome.firstCanvas[0], outcome.firstCanvas[1]);
+          outcome.file.c_str(), outcome.numbers[0], outcome.numbers[1],
+          outcome.numbers[2], outcome.numbers[3]);
+      return;
+  }
+}
+
+void printSheetProblem(const RunOutcome& outcome) {
+  switch (outcome.sheet) {
+    case SheetStatus::Ok:
+    case SheetStatus::NotStill:
+      if (outcome.numbers[0] == 0) {
+        std::printf("A sprite sheet (-g=) is one image, not a folder\n");
+      } else {
+        std::printf("A sprite sheet (-g=) is one image, but %s holds %u\n",
+                    outcome.argument.c_str(), outcome.numbers[0]);
+      }
+      return;
+    case SheetStatus::DoesNotDivide:
+      std::printf(
+          "The sheet's %u x %u pixels don't divide into %u x %u cells\n",
+          outcome.numbers[0], outcome.numbers[1], outcome.numbers[2],
+          outcome.numbers[3]);
+      return;
+    case SheetStatus::NoMemory:
+      std::printf("Not enough memory\n");
       return;
   }
 }
@@ -206,6 +233,9 @@ void printOutcome(const RunOutcome& outcome) {
       return;
     case RunStep::Folder:
       printFolderProblem(outcome);
+      return;
+    case RunStep::Sheet:
+      printSheetProblem(outcome);
       return;
     case RunStep::Sprite:
       printSpriteProblem(outcome);

@@ -9,6 +9,7 @@
 #include "gif/gif_file.h"
 #include "gif2frm/frame_assembly.h"
 #include "gif2frm/options.h"
+#include "gif2frm/sprite_sheet.h"
 #include "platform/output_file.h"
 #include "png/png_reader.h"
 
@@ -22,6 +23,7 @@ enum class RunStep {
   Read,      // the input file is unreadable or corrupt: RunOutcome::gif or
              // RunOutcome::png says why
   Folder,    // a folder of frames makes no image: RunOutcome::folder
+  Sheet,     // -g= cannot cut the input into cells: RunOutcome::sheet
   Sprite,    // its images make no sprite: RunOutcome::sprite says why
   Output,    // the FRM file cannot be written: RunOutcome::output
   NoMemory,  // an allocation failed outside the steps above
@@ -44,6 +46,7 @@ struct RunOutcome {
   GifStatus gif = GifStatus::Ok;
   PngStatus png = PngStatus::Ok;
   FolderStatus folder = FolderStatus::Ok;
+  SheetStatus sheet = SheetStatus::Ok;
   SpriteStatus sprite = SpriteStatus::Ok;
   platform::OutputFile::CommitResult output =
       platform::OutputFile::CommitResult::Ok;
@@ -54,10 +57,10 @@ struct RunOutcome {
   // The file of a folder that the outcome concerns; empty for a file that
   // is the input itself.
   std::string file;
-  // The canvas sizes of a folder's file that does not fit (width, height)
-  // and of its first file.
-  std::uint32_t canvas[2] = {};
-  std::uint32_t firstCanvas[2] = {};
+  // The numbers a message gives: the canvas of a folder's file that does
+  // not fit and its first file's (width, height, width, height); a sheet's
+  // canvas and cells (width, height, columns, rows) or its image count.
+  std::uint32_t numbers[4] = {};
 
   bool done() const { return step == RunStep::Done; }
 };

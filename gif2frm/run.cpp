@@ -70,7 +70,8 @@ RunOutcome addInput(int source, const std::string& path,
   }
   outcome.source = source;
   if (!outcome.done()) {
-    const bool namesFile = source != 0 || outcome.step == RunStep::Folder;
+    const bool namesFile = source != 0 || outcome.step == RunStep::Folder ||
+                           outcome.step == RunStep::Sheet;
     outcome.argument = namesFile ? path : sprite.detail();
   }
   return outcome;
