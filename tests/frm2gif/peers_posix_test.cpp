@@ -164,7 +164,9 @@ void loopThrough(const Peer& peer, bool expectIdentical) {
     allButIndices += back == Back::AllButIndices;
     commentsKept += commentKept;
     EXPECT_NE(back, Back::Different);
-    if (expectIdentical) EXPECT_EQ(back, Back::Identical);
+    if (expectIdentical) {
+      EXPECT_EQ(back, Back::Identical);
+    }
   }
   std::printf(
       "through %s (%s): %d of %zu sprites (%zu of the test data, %zu "
