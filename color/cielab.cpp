@@ -37,16 +37,22 @@ double labCurve(double t) {
 
 }  // namespace
 
+double linearFromSrgb(std::uint8_t value) { return linearTable()[value]; }
+
+Xyz xyzFromLinear(double red, double green, double blue) {
+  return Xyz{0.4124 * red + 0.3576 * green + 0.1805 * blue,
+             0.2126 * red + 0.7152 * green + 0.0722 * blue,
+             0.0193 * red + 0.1192 * green + 0.9505 * blue};
+}
+
+Lab labFromXyz(const Xyz& xyz) {
+  const double fx = labCurve(xyz.x / kWhiteX);
+  const double fy = labCurve(xyz.y / kWhiteY);
+  const double fz = labCurve(xyz.z / kWhiteZ);
+  return Lab{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+}
+
 Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   const std::array<double, 256>& linear = linearTable();
-  const double r = linear[red];
-  const double g = linear[green];
-  const double b = linear[blue];
-  const double x = 0.4124 * r + 0.3576 * g + 0.1805 * b;
-  const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-  const double z = 0.0193 * r + 0.1192 * g + 0.9505 * b;
-  const double fx = labCurve(x / kWhiteX);
-  const double fy = labCurve(y / kWhiteY);
-  const double fz = labCurve(z / kWhiteZ);
-  return Lab{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+  return labFromXyz(xyzFromLinear(linear[red], linear[green], linear[blue]));
 }

@@ -15,6 +15,18 @@ struct Lab {
 // An sRGB colour of 8-bit components in CIELAB.
 Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
+// The steps of labFromSrgb, for code that bounds whole ranges of colours:
+// an 8-bit sRGB value's linear light (0 to 1), linear sRGB in CIE XYZ (each
+// coordinate grows with each component), and XYZ in CIELAB.
+struct Xyz {
+  double x;
+  double y;
+  double z;
+};
+double linearFromSrgb(std::uint8_t value);
+Xyz xyzFromLinear(double red, double green, double blue);
+Lab labFromXyz(const Xyz& xyz);
+
 // The square of CIE76 Delta E. Comparing squares picks the same nearest
 // colour as comparing the distances, without a square root per candidate.
 inline double squaredDeltaE(const Lab& x, const Lab& y) {

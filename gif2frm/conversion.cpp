@@ -1,22 +1,8 @@
 #include "gif2frm/conversion.h"
 
 #include "gif/lzw_decoder.h"
+#include "gif2frm/gif_source.h"
 #include "gif2frm/sprite_assembly.h"
-
-namespace {
-
-RunOutcome loadOutcome(GifStatus status) {
-  switch (status) {
-    case GifStatus::Ok:
-      return RunOutcome::Converted;
-    case GifStatus::NoMemory:
-      return RunOutcome::NoMemory;
-    default:
-      return RunOutcome::CantReadInput;
-  }
-}
-
-}  // namespace
 
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image) {
@@ -25,21 +11,34 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
 
 RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
                    PixelTranslation* translation) {
-  RunOutcome loaded = loadOutcome(gif.load(input, decoder, translation));
-  if (loaded != RunOutcome::Converted) return loaded;
-  if (gif.frames.empty()) return RunOutcome::EmptyGif;
-  return RunOutcome::Converted;
+  RunOutcome outcome;
+  outcome.gif = gif.load(input, decoder, translation);
+  if (outcome.gif != GifStatus::Ok) outcome.step = RunStep::Read;
+  return outcome;
 }
 
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image,
                       LzwDecoder& decoder) {
   SpriteAssembly sprite(options, image);
-  if (sprite.gifCount() != 1) return RunOutcome::MissingDirectionFile;
+  if (sprite.inputCount() != 1) {
+    RunOutcome outcome;
+    outcome.step = RunStep::Options;
+    outcome.option = OptionStatus::MissingDirectionFile;
+    return outcome;
+  }
   GifInput input(bytes, size);
   // A colour table without a match is reported by add(), after the load and
   // the checks: a failed load wins over it.
-  RunOutcome loaded = loadGif(input, gif, decoder, sprite.pixelTranslation());
-  if (loaded != RunOutcome::Converted) return loaded;
-  return sprite.add(gif);
+  GifDecodeMatching matching(sprite.colors(), sprite.maps());
+  RunOutcome outcome = loadGif(input, gif, decoder, &matching);
+  if (!outcome.done()) return outcome;
+  SourceImage source;
+  describeGif(gif, source);
+  outcome.sprite = sprite.add(source);
+  if (outcome.sprite != SpriteStatus::Ok) {
+    outcome.step = RunStep::Sprite;
+    outcome.argument = sprite.detail();
+  }
+  return outcome;
 }

@@ -13,14 +13,14 @@
 #include "gif2frm/options.h"
 
 // Loads the GIF into gif, its pixels through translation if not null (see
-// SpriteAssembly::pixelTranslation). Converted when it was read whole and
-// holds an image; whether it fits an FRM sprite is SpriteAssembly's test.
+// GifDecodeMatching). Done when it was read whole; whether its images make a
+// sprite is SpriteAssembly's test.
 RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
                    PixelTranslation* translation = nullptr);
 
 // Both steps for a sprite of one GIF (one direction, or six with -6): loads
-// the GIF into gif and builds image from it. Converted when image is ready to
-// be written; otherwise the outcome that ends the run. Both objects are left
+// the GIF into gif and builds image from it. Done when image is ready to be
+// written; otherwise the outcome that ends the run. Both objects are left
 // for the caller to destroy, image first. Options naming direction files
 // (-1= to -5=) are refused as MissingDirectionFile: from memory there is only
 // the one GIF.

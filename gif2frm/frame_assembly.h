@@ -1,7 +1,9 @@
-// Turns a decoded GIF into an FRM image: one frame per GIF image, colours
-// matched to the palette (the built-in one, or the colours of a palette file)
-// by the run's match mode, the transparent colour to index 0, and each frame
-// placed by its offset from the frame before it.
+// Turns decoded frames into the frames of an FRM sprite: one FRM frame per
+// source frame, its colours matched to the palette (the built-in one, or the
+// colours of a palette file) by the run's match mode, transparent pixels
+// index 0, and each frame placed by its offset from the frame before it,
+// measured between reference points: the horizontal centre and the bottom
+// edge of the frame's rectangle, against the canvas's.
 #ifndef GIF2FRM_CONVERTER_FRAME_ASSEMBLY_H_
 #define GIF2FRM_CONVERTER_FRAME_ASSEMBLY_H_
 
@@ -10,63 +12,66 @@
 #include "color/palette_file.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
-#include "gif2frm/gif_color_maps.h"
+#include "gif2frm/frame_colors.h"
 #include "gif2frm/options.h"
-#include "gif2frm/run_colors.h"
+#include "gif2frm/source_image.h"
 
-enum class AssemblyStatus {
+// Why decoded images could not become a sprite, or Ok.
+enum class SpriteStatus {
   Ok,
-  CantTranslate,  // the global or a local colour table has no palette match
-  NoMemory,       // the frame array, a frame or the dithering's memory
-                  // could not be allocated
+  NoImage,                // an input holds no image
+  TooLarge,               // too many frames, or a frame area beyond 4 GiB
+  ImagesNotDivisible,     // -6 with an image count not divisible by 6
+  ActionFrameOutOfRange,  // -a= is past the last frame of a direction
+  UnequalDirections,      // a direction file has more or fewer images
+  CantTranslate,          // a colour has no palette entry within the delta
+  NoMemory,               // the frame array, a frame or the dithering's
+                          // memory could not be allocated
+  BadLayout,  // frames that do not make whole directions of the layout
+              // asked for: a caller's mistake, never a user's
 };
 
-// The bytes the GIF's images take in an FRM frame area: 12 + width x height
-// summed over the images. Looks only at the descriptors.
-std::uint64_t frameAreaOf(const GifFile& gif);
+// The bytes the frames take in an FRM frame area: 12 + width x height
+// summed over them. Looks only at their sizes.
+std::uint64_t frameAreaOf(const SourceImage& image);
 
-// Whether the GIF fits the FRM format's fixed fields as one direction: at
-// most 65,535 images, and a frame area of at most 4,294,967,295 bytes.
-bool fitsInFrm(const GifFile& gif);
-
-// Where a GIF's frames go in a sprite of several directions.
+// Where an image's frames go in a sprite of several directions.
 struct DirectionLayout {
   int directionCount = 1;  // 1, or 6 for a whole sprite
   std::uint16_t framesPerDirection = 0;
-  int firstDirection = 0;  // the direction the GIF starts
+  int firstDirection = 0;  // the direction the image starts
 };
 
-// Fills image, which must be freshly constructed, from gif (at least one
-// frame, and fitsInFrm). The global colour table is translated before the
-// frame array is made, each local table before its frame is allocated; the
-// first failure ends the assembly. After any failure the image holds the
-// frames built so far, the other entries empty, and is destroyed as usual.
-// palette: the colours to match against instead of the built-in palette's.
-AssemblyStatus buildFrmImage(const GifFile& gif, const Options& options,
-                             FrmImage& image,
-                             const PaletteColors* palette = nullptr);
+// Fills directions of a sprite from source: its frames, in order, become the
+// frames of directions layout.firstDirection onwards,
+// layout.framesPerDirection to a direction (the image holds whole
+// directions). The image that starts the sprite (firstDirection 0) makes the
+// frame array for all directions, after its shared colour table is matched;
+// the images after it find that array in image. Each direction gets its
+// shifts of the options and, in dataOffset, the frame area written before
+// it, and its first frame is measured from (0, 0). Colours are written by
+// colors, started on source here. With takeOver set, each pixel block that
+// can hold its FRM frame in place becomes that frame (the source cannot be
+// assembled again); without it, the source is only read. After a failure
+// image holds the frames built so far, the other entries empty, and is
+// destroyed as usual.
+SpriteStatus buildDirections(SourceImage& source, const Options& options,
+                             const DirectionLayout& layout, FrameColors& colors,
+                             FrmImage& image, bool takeOver);
 
-// The same, releasing each GIF frame's pixels as soon as its FRM frame has
-// been built, so that the two copies of a sprite never exist side by side:
-// the run's peak memory is one sprite and one frame, not two sprites. The
-// GIF cannot be assembled again afterwards.
-AssemblyStatus buildFrmImageReleasingPixels(
+// One GIF in one direction, into image, which must be freshly constructed:
+// the whole conversion of a GIF that fits, with colours matched by options
+// (palette: the colours to match against instead of the built-in
+// palette's). The GIF is only read.
+SpriteStatus buildFrmImage(const GifFile& gif, const Options& options,
+                           FrmImage& image,
+                           const PaletteColors* palette = nullptr);
+
+// The same, each GIF frame's pixel block becoming its FRM frame where it
+// can, so that the two copies of a sprite never exist side by side. The GIF
+// cannot be assembled again afterwards.
+SpriteStatus buildFrmImageReleasingPixels(
     GifFile& gif, const Options& options, FrmImage& image,
     const PaletteColors* palette = nullptr);
-
-// Fills directions of a sprite from gif, releasing its pixels as above: the
-// GIF's frames, in order, become the frames of directions
-// layout.firstDirection onwards, layout.framesPerDirection to a direction
-// (the GIF holds whole directions). The GIF that starts the sprite
-// (firstDirection 0) makes its frame array for all directions, after its own
-// global table; the GIFs after it find that array in image. Each direction
-// gets the shifts of the options and, in dataOffset, the frame area written
-// before it, and its first frame is measured from (0, 0). Colour tables are
-// matched as in buildFrmImage by colors, which the GIFs of one sprite share,
-// into maps, which are gif's own: restarted before gif was loaded, and
-// handed to its load if the reader was to map its pixels.
-AssemblyStatus buildDirectionsReleasingPixels(
-    GifFile& gif, const Options& options, const DirectionLayout& layout,
-    RunColors& colors, GifColorMaps& maps, FrmImage& image);
 
 #endif  // GIF2FRM_CONVERTER_FRAME_ASSEMBLY_H_

@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-std::uint16_t framesPerSecondFromDelays(const GifFile& gif,
+std::uint16_t framesPerSecondFromDelays(const SourceImage& image,
                                         std::size_t frameCount) {
-  const std::size_t count = std::min(frameCount, gif.frames.size());
+  const std::size_t count = std::min(frameCount, image.frames.size());
   std::vector<std::uint16_t> delays;
   delays.reserve(count);
   for (std::size_t k = 0; k < count; ++k) {
-    const GifFrame& frame = gif.frames[k];
-    // An image without a control extension, or with a delay of 0, says
-    // nothing about the rate.
-    if (frame.hasControl != 0 && frame.control.delayTime != 0) {
-      delays.push_back(frame.control.delayTime);
-    }
+    // A frame without a delay says nothing about the rate.
+    if (image.frames[k].delay != 0) delays.push_back(image.frames[k].delay);
   }
   if (delays.empty()) return 0;
 

@@ -1,6 +1,9 @@
 #include "gif2frm/messages.h"
 
+#include <cstddef>
 #include <cstdio>
+
+#include "gif2frm/option_table.h"
 
 void printBanner() {
   std::printf("Brastok converter, version 0.1alpha\n");
@@ -13,47 +16,22 @@ void printUsage(const char* programName) {
   std::printf("Usage: %s [options] file.gif\n", programName);
   std::printf("\n");
   std::printf("Options:\n");
-  std::printf("  -d=Value\tSet color delta to Value (default 4)\n");
-  std::printf("  -n\t\tDon't translate color tables\n");
-  std::printf(
-      "  -x=Value\tSet shift in the X direction to Value (default 0)\n");
-  std::printf(
-      "  -y=Value\tSet shift in the Y direction to Value (default 0)\n");
+  for (std::size_t i = 0; i < kOptionHelpCount; ++i) {
+    if (kOptionHelp[i].inUsage) printOptionHelp(kOptionHelp[i]);
+  }
 }
 
 void printHelp(const char* programName) {
   printUsage(programName);
-  std::printf(
-      "  -p=File\tMatch colors against the palette in File (768 or 33536\n"
-      "\t\tbytes of 6-bit RGB, .act, GIMP .gpl or JASC-PAL)\n");
-  std::printf(
-      "  -m=Mode\tColor match: first (default: the first entry within\n"
-      "\t\tthe delta), nearest (the nearest entry, never fails) or\n"
-      "\t\tdither (error diffusion onto the nearest entries); -n\n"
-      "\t\tkeeps the GIF's indices whatever the mode\n");
-  std::printf(
-      "  -6\t\tThe GIF holds six directions, one after another, each\n"
-      "\t\twith a sixth of its images\n");
-  std::printf(
-      "  -1=File\tDirection 1 from its own GIF; -2= to -5= the same for\n"
-      "\t\tdirections 2 to 5 (all five together; the input is 0, and\n"
-      "\t\tevery direction holds as many images)\n");
-  std::printf(
-      "  -f=Value\tFrames per second, 0 to 65535 (default 0), or gif:\n"
-      "\t\t100 / the most common delay of direction 0\n");
-  std::printf(
-      "  -a=Value\tThe action frame, 0 to frames per direction - 1\n"
-      "\t\t(default 0)\n");
-  std::printf(
-      "  -o=Path\tWrite the FRM to Path, a file or an existing directory\n"
-      "\t\t(default: the input's name with .frm, current directory)\n");
-  std::printf("  -h, --help\tShow this help\n");
+  for (std::size_t i = 0; i < kOptionHelpCount; ++i) {
+    if (!kOptionHelp[i].inUsage) printOptionHelp(kOptionHelp[i]);
+  }
   std::printf("\n");
   std::printf("Examples:\n");
   std::printf("  Art drawn with the palette, every color exactly its entry:\n");
   std::printf("    %s -d=0 walk.gif\n", programName);
   std::printf("  Other art, matched to the engine's own palette file:\n");
-  std::printf("    %s -m=nearest -p=color.pal art.gif\n", programName);
+  std::printf("    %s -m=nearest -p=engine.pal art.gif\n", programName);
   std::printf("  Photos and renders:\n");
   std::printf("    %s -m=dither photo.gif\n", programName);
   std::printf(
@@ -68,82 +46,78 @@ void printHelp(const char* programName) {
   std::printf("    %s -6 -f=10 -a=3 walk.gif\n", programName);
 }
 
-void printOutcome(RunOutcome outcome, const char* argument,
-                  const char* detail) {
-  switch (outcome) {
-    case RunOutcome::Converted:
-      std::printf("File converted succesfuly!!!\n");
-      return;
-    case RunOutcome::UnknownOption:
+namespace {
+
+void printOptionProblem(const RunOutcome& outcome) {
+  const char* argument = outcome.argument.c_str();
+  switch (outcome.option) {
+    case OptionStatus::Ok:
+    case OptionStatus::Unknown:
       std::printf("Unknown option %s\n", argument);
       return;
-    case RunOutcome::CantOpenInput:
-      std::printf("Can't open input file\n");
-      return;
-    case RunOutcome::CantReadInput:
-      std::printf("Can't read file or file corrupted\n");
-      return;
-    case RunOutcome::EmptyGif:
-      std::printf("Empty GIF\n");
-      return;
-    case RunOutcome::TooLargeForFrm:
-      std::printf("Image too large for FRM\n");
-      return;
-    case RunOutcome::CantTranslate:
-      std::printf("Can't translate color table\n");
-      return;
-    case RunOutcome::CantCreateOutput:
-      std::printf("Can't create output file\n");
-      return;
-    case RunOutcome::CantWriteOutput:
-      std::printf("Can't write output file\n");
-      return;
-    case RunOutcome::NoMemory:
-      std::printf("Not enough memory\n");
-      return;
-    case RunOutcome::HelpShown:
-      return;  // the help text is the whole answer
-    case RunOutcome::BadMatchMode:
+    case OptionStatus::BadMatchMode:
       std::printf("Unknown match mode in %s (use first, nearest or dither)\n",
                   argument);
       return;
-    case RunOutcome::BadFrameRate:
+    case OptionStatus::BadFrameRate:
       std::printf("Bad frame rate in %s (use 0 to 65535, or gif)\n", argument);
       return;
-    case RunOutcome::BadActionFrame:
+    case OptionStatus::BadActionFrame:
       std::printf("Bad action frame in %s (use 0 to 65535)\n", argument);
       return;
-    case RunOutcome::ActionFrameOutOfRange:
-      std::printf("Action frame %s is past the last frame of a direction\n",
-                  argument);
+    case OptionStatus::BadShift:
+      std::printf(
+          "Bad shift in %s (use one value, or six comma-separated values, "
+          "one per direction)\n",
+          argument);
       return;
-    case RunOutcome::CantReadPalette:
-      std::printf("Can't read palette file %s: %s\n", argument, detail);
-      return;
-    case RunOutcome::MixedDirectionSources:
+    case OptionStatus::MixedDirectionSources:
       std::printf("Option -6 can't be combined with -1= to -5=\n");
       return;
-    case RunOutcome::MissingDirectionFile:
+    case OptionStatus::MissingDirectionFile:
       std::printf("Six directions need all of -1= to -5=: %s is missing\n",
                   argument);
       return;
-    case RunOutcome::CantOpenDirectionFile:
-      std::printf("Can't open direction file %s\n", argument);
+  }
+}
+
+// What is wrong with the images of an input; a direction file (source 1 to
+// 5) is named.
+void printSpriteProblem(const RunOutcome& outcome) {
+  const char* argument = outcome.argument.c_str();
+  const bool directionFile = outcome.source != 0;
+  switch (outcome.sprite) {
+    case SpriteStatus::Ok:
+    case SpriteStatus::NoMemory:
+    case SpriteStatus::BadLayout:
+      std::printf("Not enough memory\n");
       return;
-    case RunOutcome::CantReadDirectionFile:
-      std::printf("Can't read direction file %s\n", argument);
+    case SpriteStatus::NoImage:
+      if (directionFile) {
+        std::printf("Direction file %s holds no image\n", argument);
+      } else {
+        std::printf("Empty GIF\n");
+      }
       return;
-    case RunOutcome::EmptyDirectionFile:
-      std::printf("Direction file %s holds no image\n", argument);
+    case SpriteStatus::TooLarge:
+      std::printf("Image too large for FRM\n");
       return;
-    case RunOutcome::CantTranslateDirectionFile:
-      std::printf("Can't translate color table of direction file %s\n",
-                  argument);
+    case SpriteStatus::CantTranslate:
+      if (directionFile) {
+        std::printf("Can't translate color table of direction file %s\n",
+                    argument);
+      } else {
+        std::printf("Can't translate color table\n");
+      }
       return;
-    case RunOutcome::ImagesNotDivisible:
+    case SpriteStatus::ImagesNotDivisible:
       std::printf("%s images don't divide into 6 directions\n", argument);
       return;
-    case RunOutcome::UnequalDirections:
+    case SpriteStatus::ActionFrameOutOfRange:
+      std::printf("Action frame %s is past the last frame of a direction\n",
+                  argument);
+      return;
+    case SpriteStatus::UnequalDirections:
       std::printf(
           "Direction file %s holds a different number of images than "
           "the input\n",
@@ -152,8 +126,56 @@ void printOutcome(RunOutcome outcome, const char* argument,
   }
 }
 
-int exitStatus(RunOutcome outcome) {
-  return outcome == RunOutcome::Converted || outcome == RunOutcome::HelpShown
-             ? 0
-             : 1;
+}  // namespace
+
+void printOutcome(const RunOutcome& outcome) {
+  const char* argument = outcome.argument.c_str();
+  const bool directionFile = outcome.source != 0;
+  switch (outcome.step) {
+    case RunStep::Done:
+      std::printf("File converted succesfuly!!!\n");
+      return;
+    case RunStep::Help:
+      return;  // the help text is the whole answer
+    case RunStep::Options:
+      printOptionProblem(outcome);
+      return;
+    case RunStep::Palette:
+      if (outcome.palette == PaletteFileStatus::NoMemory) break;
+      std::printf("Can't read palette file %s: %s\n", argument,
+                  paletteFileProblem(outcome.palette));
+      return;
+    case RunStep::Open:
+      if (directionFile) {
+        std::printf("Can't open direction file %s\n", argument);
+      } else {
+        std::printf("Can't open input file\n");
+      }
+      return;
+    case RunStep::Read:
+      if (outcome.gif == GifStatus::NoMemory) break;
+      if (directionFile) {
+        std::printf("Can't read direction file %s\n", argument);
+      } else {
+        std::printf("Can't read file or file corrupted\n");
+      }
+      return;
+    case RunStep::Sprite:
+      printSpriteProblem(outcome);
+      return;
+    case RunStep::Output:
+      if (outcome.output == platform::OutputFile::CommitResult::CreateFailed) {
+        std::printf("Can't create output file\n");
+      } else {
+        std::printf("Can't write output file\n");
+      }
+      return;
+    case RunStep::NoMemory:
+      break;
+  }
+  std::printf("Not enough memory\n");
+}
+
+int exitStatus(const RunOutcome& outcome) {
+  return outcome.step == RunStep::Done || outcome.step == RunStep::Help ? 0 : 1;
 }

@@ -2,32 +2,43 @@
 #ifndef GIF2FRM_CONVERTER_MESSAGES_H_
 #define GIF2FRM_CONVERTER_MESSAGES_H_
 
-enum class RunOutcome {
-  Converted,         // the FRM file was written
-  UnknownOption,     // an option matched none of the known forms
-  CantOpenInput,     // the input file could not be opened
-  CantReadInput,     // the GIF is unreadable or corrupt
-  EmptyGif,          // the GIF holds no image
-  TooLargeForFrm,    // too many frames, or a frame area beyond 4 GiB
-  CantTranslate,     // a colour has no palette entry within the delta
-  CantCreateOutput,  // the output file could not be created
-  CantWriteOutput,   // writing the output file failed; nothing replaced
-  NoMemory,          // an allocation failed
-  // Outcomes of the opt-in options.
-  HelpShown,                   // -h or --help: the option list, status 0
-  BadMatchMode,                // -m= names no match mode
-  BadFrameRate,                // -f= is neither 0..65535 nor gif
-  BadActionFrame,              // -a= is not a number 0..65535
-  ActionFrameOutOfRange,       // -a= is past the last frame of a direction
-  CantReadPalette,             // -p= names a missing or malformed palette file
-  MixedDirectionSources,       // -6 together with -1= to -5=
-  MissingDirectionFile,        // some but not all of -1= to -5=
-  CantOpenDirectionFile,       // a -1= to -5= file cannot be opened
-  CantReadDirectionFile,       // a -1= to -5= file is unreadable or corrupt
-  EmptyDirectionFile,          // a -1= to -5= file holds no image
-  CantTranslateDirectionFile,  // a colour of a -1= to -5= file has no match
-  ImagesNotDivisible,          // -6 with an image count not divisible by 6
-  UnequalDirections,           // a direction file has more or fewer images
+#include <string>
+
+#include "color/palette_file.h"
+#include "gif/gif_file.h"
+#include "gif2frm/frame_assembly.h"
+#include "gif2frm/options.h"
+#include "platform/output_file.h"
+
+// Which step of a run ended it.
+enum class RunStep {
+  Done,      // the FRM file was written
+  Help,      // -h or --help: the option list, status 0
+  Options,   // the command line cannot be run: RunOutcome::option says why
+  Palette,   // -p='s file cannot be read: RunOutcome::palette says why
+  Open,      // the input file cannot be opened
+  Read,      // the input file is unreadable or corrupt: RunOutcome::gif
+  Sprite,    // its images make no sprite: RunOutcome::sprite says why
+  Output,    // the FRM file cannot be written: RunOutcome::output
+  NoMemory,  // an allocation failed outside the steps above
+};
+
+// How a run ended: the step that ended it with that step's own status, the
+// input it concerns, and the text its message names.
+struct RunOutcome {
+  RunStep step = RunStep::Done;
+  OptionStatus option = OptionStatus::Ok;
+  PaletteFileStatus palette = PaletteFileStatus::Ok;
+  GifStatus gif = GifStatus::Ok;
+  SpriteStatus sprite = SpriteStatus::Ok;
+  platform::OutputFile::CommitResult output =
+      platform::OutputFile::CommitResult::Ok;
+  // The input: 0 the last argument, 1 to 5 the file of -1= to -5=.
+  int source = 0;
+  // What the message names: an argument, a file's name, a number.
+  std::string argument;
+
+  bool done() const { return step == RunStep::Done; }
 };
 
 // The banner that starts every run.
@@ -37,12 +48,9 @@ void printUsage(const char* programName);
 // Everything -h and --help show: the usage text, then the added options
 // and examples.
 void printHelp(const char* programName);
-// The outcome's message; argument fills the %s of those that name an
-// argument, a file or a number, and detail says what was wrong where a
-// message gives a reason (CantReadPalette).
-void printOutcome(RunOutcome outcome, const char* argument = "",
-                  const char* detail = "");
+// The outcome's message.
+void printOutcome(const RunOutcome& outcome);
 // The process exit status of an outcome.
-int exitStatus(RunOutcome outcome);
+int exitStatus(const RunOutcome& outcome);
 
 #endif  // GIF2FRM_CONVERTER_MESSAGES_H_

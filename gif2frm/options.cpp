@@ -1,6 +1,9 @@
 #include "gif2frm/options.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "cli/arguments.h"
 
@@ -13,23 +16,24 @@ bool isScanSpace(char c) {
 
 // What sscanf(text, "%d", &value) does with text: white space skipped, an
 // optional sign, then decimal digits up to the first other character. With
-// no digit the value is left alone. Digits beyond the range of an int wrap
-// around modulo 2^32, as the Windows C run-time does, instead of being
-// undefined.
-void scanDecimal(const char* text, std::int32_t& value) {
+// no digit the value is left alone (and the result is false). Digits beyond
+// the range of an int wrap around modulo 2^32, as the Windows C run-time
+// does, instead of being undefined.
+bool scanDecimal(const char* text, std::int32_t& value) {
   while (isScanSpace(*text)) ++text;
   bool negative = false;
   if (*text == '+' || *text == '-') {
     negative = *text == '-';
     ++text;
   }
-  if (*text < '0' || *text > '9') return;
+  if (*text < '0' || *text > '9') return false;
   std::uint32_t magnitude = 0;
   for (; *text >= '0' && *text <= '9'; ++text) {
     magnitude = magnitude * 10u + static_cast<std::uint32_t>(*text - '0');
   }
   if (negative) magnitude = 0u - magnitude;
   value = static_cast<std::int32_t>(magnitude);
+  return true;
 }
 
 // A whole decimal number from 0 to 65535 and nothing else: the new options
@@ -46,16 +50,62 @@ bool parseUnsigned16(const char* text, std::uint16_t& value) {
   return true;
 }
 
-bool parseMatchMode(const char* text, MatchMode& mode) {
+bool parseMatchMode(const char* text, ColorMatch& mode) {
   if (std::strcmp(text, "first") == 0) {
-    mode = MatchMode::First;
+    mode = ColorMatch::FirstWithinDelta;
   } else if (std::strcmp(text, "nearest") == 0) {
-    mode = MatchMode::Nearest;
+    mode = ColorMatch::Nearest;
   } else if (std::strcmp(text, "dither") == 0) {
-    mode = MatchMode::Dither;
+    mode = ColorMatch::Dither;
   } else {
     return false;
   }
+  return true;
+}
+
+// One whole decimal number with an optional sign, from text up to end, that
+// fits 32 bits.
+bool parseSigned32(const char* text, const char* end, std::int32_t& value) {
+  bool negative = false;
+  if (text != end && (*text == '+' || *text == '-')) {
+    negative = *text == '-';
+    ++text;
+  }
+  if (text == end) return false;
+  std::int64_t magnitude = 0;
+  for (; text != end; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    magnitude = magnitude * 10 + (*text - '0');
+    if (magnitude > std::int64_t{1} << 31) return false;
+  }
+  const std::int64_t signedValue = negative ? -magnitude : magnitude;
+  if (signedValue > INT32_MAX) return false;
+  value = static_cast<std::int32_t>(signedValue);
+  return true;
+}
+
+// The value of -x= or -y=. One value, read as scanf's %d reads it (and kept
+// as it was when there is no number), is every direction's. A value with a
+// comma must be six whole numbers, one per direction.
+bool parseShift(const char* text, std::int32_t (&shifts)[kDirectionFileCount]) {
+  if (std::strchr(text, ',') == nullptr) {
+    std::int32_t value = 0;
+    if (scanDecimal(text, value)) {
+      for (std::int32_t& shift : shifts) shift = value;
+    }
+    return true;
+  }
+  std::int32_t values[kDirectionFileCount];
+  for (int k = 0; k < kDirectionFileCount; ++k) {
+    const char* comma = std::strchr(text, ',');
+    const bool last = k == kDirectionFileCount - 1;
+    // Five commas exactly: one after each value but the last.
+    if ((comma == nullptr) != last) return false;
+    const char* end = last ? text + std::strlen(text) : comma;
+    if (!parseSigned32(text, end, values[k])) return false;
+    text = end + (last ? 0 : 1);
+  }
+  std::copy(std::begin(values), std::end(values), std::begin(shifts));
   return true;
 }
 
@@ -68,15 +118,15 @@ int directionOption(const char* argument) {
   return 0;
 }
 
-// One of the options added to the original four. Error::Unknown when the
+// One of the options added to the original four. Unknown when the
 // argument is none of them.
-OptionError applyAddedOption(const char* argument, Options& options) {
+OptionStatus applyAddedOption(const char* argument, Options& options) {
   if (startsWith(argument, "-p=")) {
     options.paletteFile = argument + 3;
     options.hasPaletteFile = true;
   } else if (startsWith(argument, "-m=")) {
     if (!parseMatchMode(argument + 3, options.matchMode)) {
-      return OptionError::BadMatchMode;
+      return OptionStatus::BadMatchMode;
     }
   } else if (std::strcmp(argument, "-6") == 0) {
     options.sixDirectionsInOne = true;
@@ -89,20 +139,20 @@ OptionError applyAddedOption(const char* argument, Options& options) {
     } else if (parseUnsigned16(argument + 3, options.framesPerSecond)) {
       options.frameRateSource = FrameRateSource::Fixed;
     } else {
-      return OptionError::BadFrameRate;
+      return OptionStatus::BadFrameRate;
     }
   } else if (startsWith(argument, "-a=")) {
     if (!parseUnsigned16(argument + 3, options.actionFrame)) {
-      return OptionError::BadActionFrame;
+      return OptionStatus::BadActionFrame;
     }
     options.hasActionFrame = true;
   } else if (startsWith(argument, "-o=")) {
     options.outputPath = argument + 3;
     options.hasOutputPath = true;
   } else {
-    return OptionError::Unknown;
+    return OptionStatus::Unknown;
   }
-  return OptionError::None;
+  return OptionStatus::Ok;
 }
 
 }  // namespace
@@ -121,15 +171,16 @@ OptionsParse parseCommandLine(int argc, const char* const* argv,
       scanDecimal(argument + 3, options.colorDelta);
     } else if (startsWith(argument, "-n")) {
       options.translateColors = false;
-    } else if (startsWith(argument, "-x=")) {
-      scanDecimal(argument + 3, options.xShift);
-    } else if (startsWith(argument, "-y=")) {
-      scanDecimal(argument + 3, options.yShift);
+    } else if (startsWith(argument, "-x=") || startsWith(argument, "-y=")) {
+      if (!parseShift(argument + 3,
+                      argument[1] == 'x' ? options.xShift : options.yShift)) {
+        return {OptionStatus::BadShift, i};
+      }
     } else if (isHelpOption(argument)) {
       options.help = true;
       return {};
-    } else if (OptionError error = applyAddedOption(argument, options);
-               error != OptionError::None) {
+    } else if (OptionStatus error = applyAddedOption(argument, options);
+               error != OptionStatus::Ok) {
       return {error, i};
     }
   }
@@ -138,4 +189,24 @@ OptionsParse parseCommandLine(int argc, const char* const* argv,
 
 int parseOptions(int argc, const char* const* argv, Options& options) {
   return parseCommandLine(argc, argv, options).index;
+}
+
+bool hasDirectionFiles(const Options& options) {
+  for (int k = 1; k < kDirectionFileCount; ++k) {
+    if (options.hasDirectionFile[k]) return true;
+  }
+  return false;
+}
+
+OptionStatus checkDirectionOptions(const Options& options,
+                                   std::string& missing) {
+  if (!hasDirectionFiles(options)) return OptionStatus::Ok;
+  if (options.sixDirectionsInOne) return OptionStatus::MixedDirectionSources;
+  for (int k = 1; k < kDirectionFileCount; ++k) {
+    if (!options.hasDirectionFile[k]) {
+      missing.assign("-").append(1, static_cast<char>('0' + k)).append("=FILE");
+      return OptionStatus::MissingDirectionFile;
+    }
+  }
+  return OptionStatus::Ok;
 }

@@ -2,27 +2,11 @@
 
 #include "color/palette.h"
 
-namespace {
-
-ColorMatch colorMatchOf(MatchMode mode) {
-  switch (mode) {
-    case MatchMode::First:
-      return ColorMatch::FirstWithinDelta;
-    case MatchMode::Nearest:
-      return ColorMatch::Nearest;
-    case MatchMode::Dither:
-      return ColorMatch::Dither;
-  }
-  return ColorMatch::FirstWithinDelta;
-}
-
-}  // namespace
-
 RunColors::RunColors(const Options& options, const PaletteColors* palette) {
   // The built-in palette is looked up on every run, also when a file's
   // palette or the identity map makes it unused.
   const std::uint8_t* builtIn = loadPalette();
-  settings_.match = colorMatchOf(options.matchMode);
+  settings_.match = options.matchMode;
   settings_.delta = options.colorDelta;
   settings_.translate = options.translateColors;
   settings_.palette = palette != nullptr ? palette->data() : builtIn;

@@ -151,9 +151,9 @@ TEST(Frm2gifRoundTrip, PaletteArtComesBackWithItsOwnIndicesInItsPlaces) {
     GifFile gif;
     FrmImage converted;
     auto decoder = std::make_unique<LzwDecoder>();
-    ASSERT_EQ(convertGif(art.gif.data(), art.gif.size(), options, gif,
-                         converted, *decoder),
-              RunOutcome::Converted);
+    ASSERT_TRUE(convertGif(art.gif.data(), art.gif.size(), options, gif,
+                           converted, *decoder)
+                    .done());
     FrmImage image;
     writeAndReadBack(converted, image);
     const std::unique_ptr<GifFile> shown = shownDirection(image, 0);
@@ -214,8 +214,9 @@ TEST(Frm2gifRoundTrip, EveryCorpusGifThatConvertsWithoutTranslation) {
     auto decoder = std::make_unique<LzwDecoder>();
     auto gif = std::make_unique<GifFile>();
     FrmImage sprite;
-    if (convertGif(bytes.data(), bytes.size(), options, *gif, sprite,
-                   *decoder) != RunOutcome::Converted) {
+    if (!convertGif(bytes.data(), bytes.size(), options, *gif, sprite,
+                    *decoder)
+             .done()) {
       continue;
     }
     std::vector<Rect> source;

@@ -155,6 +155,11 @@ std::vector<FailureCase> failureCases() {
        {},
        {"-5=walk.gif", "walk.gif"},
        "Six directions need all of -1= to -5=: -1=FILE is missing\n"},
+      {"five shifts",
+       goodGif(),
+       {"-x=0,2,4,2,0", "walk.gif"},
+       "Bad shift in -x=0,2,4,2,0 (use one value, or six comma-separated "
+       "values, one per direction)\n"},
       {"negative delta", goodGif(), {"-d=-1", "walk.gif"}, kUntranslatable},
       {"green in the global table",
        startOfGif({kBlack, kGreen}).trailer().bytes(),

@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "frm/frm_records.h"
 #include "gif/interlace.h"
+#include "gif2frm/gif_source.h"
 #include "platform/byte_buffer.h"
 
 namespace {
@@ -103,7 +105,7 @@ TEST(FrameAssemblyTest, OffsetsFollowTheReferencePoints) {
   addFrame(gif, 5, 70, 10, 10);
   addFrame(gif, 5, 70, 10, 10);  // same place again
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
 
   const std::int16_t expected[][2] = {
       {-20, -10}, {3, 0}, {18, 10}, {-41, 0}, {0, 0}};
@@ -127,7 +129,7 @@ TEST(FrameAssemblyTest, OffsetsBeyondSixteenBitsKeepTheirLowBits) {
   addFrame(gif, 0, 65535, 1, 1);
   addFrame(gif, 65535, 0, 1, 1);
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(image.frames[0]->offsetX, -1);
   EXPECT_EQ(image.frames[0]->offsetY, 0);
   EXPECT_EQ(image.frames[1]->offsetX, 1);
@@ -141,7 +143,7 @@ TEST(FrameAssemblyTest, SingleFullScreenImageHasNoOffset) {
   setScreen(gif, 7, 5);
   addFrame(gif, 0, 0, 7, 5);
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(image.frames[0]->offsetX, 0);
   EXPECT_EQ(image.frames[0]->offsetY, 0);
 }
@@ -153,10 +155,12 @@ TEST(FrameAssemblyTest, HeaderFields) {
   addFrame(gif, 0, 0, 0, 9);  // empty, still counted
   addFrame(gif, 0, 0, 4, 4);
   Options options = noTranslation();
-  options.xShift = 70000;
-  options.yShift = -1;
+  for (int d = 0; d < kDirectionFileCount; ++d) {
+    options.xShift[d] = 70000;
+    options.yShift[d] = -1;
+  }
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, options, image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, options, image), SpriteStatus::Ok);
   EXPECT_EQ(image.version, 4u);
   EXPECT_EQ(image.framesPerSecond, 0);
   EXPECT_EQ(image.actionFrame, 0);
@@ -179,7 +183,7 @@ TEST(FrameAssemblyTest, NoTranslationKeepsIndicesAndStillMapsTransparency) {
   GifFrame& frame = addFrame(gif, 0, 0, 4, 1, {0, 3, 2, 255});
   setControl(frame, true, 2);
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{0, 3, 0, 255}));
 }
 
@@ -195,7 +199,7 @@ TEST(FrameAssemblyTest, TransparencyNeedsTheFlagAndGovernsOneImage) {
   stale.control.packed = 0x01;  // bytes without hasControl mean nothing
   stale.control.transparentColorIndex = 8;
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{7, 8, 9}));
   EXPECT_EQ(pixelsOf(image, 1), (Bytes{7, 0, 9}));
   EXPECT_EQ(pixelsOf(image, 2), (Bytes{7, 8, 9}));
@@ -211,7 +215,7 @@ TEST(FrameAssemblyTest, NoColorTableAtAllGivesZeros) {
     Options options;
     options.translateColors = translate;
     FrmImage image;
-    ASSERT_EQ(buildFrmImage(gif, options, image), AssemblyStatus::Ok);
+    ASSERT_EQ(buildFrmImage(gif, options, image), SpriteStatus::Ok);
     EXPECT_EQ(pixelsOf(image, 0), (Bytes{0, 0, 0}));
   }
 }
@@ -225,7 +229,7 @@ TEST(FrameAssemblyTest, UndeliveredPixelsBecomeTransparent) {
       addFrame(gif, 0, 0, 4, 3, {1, 2, 3, 4, 5, 6, 77, 77, 77, 77, 77, 77});
   frame.pixelsDelivered = 6;
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{1, 2, 3, 4, 5, 6, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -259,7 +263,7 @@ TEST(FrameAssemblyTest, InterlacedImageThatEndedEarly) {
   ASSERT_EQ(expected[2 * width + 2], 0);
 
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), expected);
 }
 
@@ -269,7 +273,7 @@ TEST(FrameAssemblyTest, ZeroSizeImages) {
   addFrame(gif, 0, 0, 0, 0);
   addFrame(gif, 0, 0, 5, 0);
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, noTranslation(), image), SpriteStatus::Ok);
   EXPECT_EQ(std::uint32_t{image.frameAreaSize}, 24u);
   // Both still move the reference point: frame 0 is at (-5, -10), frame 1
   // at (-2, -10).
@@ -285,7 +289,7 @@ TEST(FrameAssemblyPaletteTest, GlobalTableIsMatchedAgainstThePalette) {
   setScreen(gif, 4, 1, {255, 255, 255, 255, 0, 0, 128, 128, 128, 0, 0, 0});
   addFrame(gif, 0, 0, 4, 1, {0, 1, 2, 3});
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, Options{}, image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, Options{}, image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{220, 133, 8, 100}));
 }
 
@@ -296,7 +300,7 @@ TEST(FrameAssemblyPaletteTest, TransparencyIsDecidedBeforeMapping) {
   GifFrame& frame = addFrame(gif, 0, 0, 3, 1, {0, 1, 0});
   setControl(frame, true, 1);
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, Options{}, image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, Options{}, image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{220, 0, 220}));
 }
 
@@ -311,7 +315,7 @@ TEST(FrameAssemblyPaletteTest, LocalTablesAndStaleLocalEntries) {
   setLocalTable(second, table(2, {255, 255, 255}));
   addFrame(gif, 0, 0, 3, 1, {0, 1, 3});  // back to the global map
   FrmImage image;
-  ASSERT_EQ(buildFrmImage(gif, Options{}, image), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(gif, Options{}, image), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(image, 0), (Bytes{100, 100, 100}));
   EXPECT_EQ(pixelsOf(image, 1), (Bytes{220, 100, 100}));
   // Index 3 is past the two-colour global table: the global map holds 0.
@@ -325,13 +329,13 @@ TEST(FrameAssemblyPaletteTest, EachConversionStartsFromEmptyMaps) {
   setScreen(big, 1, 1);
   setLocalTable(addFrame(big, 0, 0, 1, 1), table(4, {0, 0, 0}));
   FrmImage first;
-  ASSERT_EQ(buildFrmImage(big, Options{}, first), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(big, Options{}, first), SpriteStatus::Ok);
 
   GifFile small;
   setScreen(small, 1, 1);
   setLocalTable(addFrame(small, 0, 0, 1, 1, {3}), table(2, {0, 0, 0}));
   FrmImage second;
-  ASSERT_EQ(buildFrmImage(small, Options{}, second), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(small, Options{}, second), SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(second, 0), (Bytes{0}));
 }
 
@@ -342,13 +346,13 @@ TEST(FrameAssemblyPaletteTest, GlobalTableFailureBuildsNoFrames) {
   Options options;
   options.colorDelta = -1;
   FrmImage image;
-  EXPECT_EQ(buildFrmImage(gif, options, image), AssemblyStatus::CantTranslate);
+  EXPECT_EQ(buildFrmImage(gif, options, image), SpriteStatus::CantTranslate);
   EXPECT_EQ(image.frames, nullptr);
   EXPECT_EQ(image.framesPerDirection, 0);
 
   options.translateColors = false;  // -n makes any delta acceptable
   FrmImage identity;
-  EXPECT_EQ(buildFrmImage(gif, options, identity), AssemblyStatus::Ok);
+  EXPECT_EQ(buildFrmImage(gif, options, identity), SpriteStatus::Ok);
 }
 
 TEST(FrameAssemblyPaletteTest, LocalTableFailureKeepsEarlierFrames) {
@@ -363,7 +367,7 @@ TEST(FrameAssemblyPaletteTest, LocalTableFailureKeepsEarlierFrames) {
   Options options;
   options.colorDelta = 0;
   FrmImage image;
-  EXPECT_EQ(buildFrmImage(gif, options, image), AssemblyStatus::CantTranslate);
+  EXPECT_EQ(buildFrmImage(gif, options, image), SpriteStatus::CantTranslate);
   ASSERT_EQ(image.framesPerDirection, 4);
   EXPECT_NE(image.frames[0], nullptr);
   EXPECT_NE(image.frames[1], nullptr);
@@ -383,13 +387,22 @@ TEST(FrameAssemblyTest, OutOfMemoryLeavesADestroyableImage) {
     SCOPED_TRACE(failing);
     FrmImage image;
     platform::failAllocationAfter(static_cast<std::uint64_t>(failing));
-    const AssemblyStatus status = buildFrmImage(gif, noTranslation(), image);
+    const SpriteStatus status = buildFrmImage(gif, noTranslation(), image);
     platform::failAllocationAfter(0);
-    EXPECT_EQ(status, AssemblyStatus::NoMemory);
+    EXPECT_EQ(status, SpriteStatus::NoMemory);
     for (int k = 0; k < image.framesPerDirection; ++k) {
       EXPECT_EQ(image.frames[k] != nullptr, k < failing - 2);
     }
   }
+}
+
+// Whether the GIF's images fit one direction of an FRM sprite: the count
+// and the frame area the sprite assembly checks.
+bool fitsInFrm(GifFile& gif) {
+  SourceImage source;
+  describeGif(gif, source);
+  return source.frames.size() <= kFrmMaxFramesPerDirection &&
+         frameAreaOf(source) <= kFrmMaxFrameArea;
 }
 
 TEST(FitsInFrmTest, FrameCountLimit) {
@@ -446,9 +459,9 @@ TEST(FrameAssemblyTest, ReleasingPixelsBuildsTheSameImage) {
   }
   FrmImage a;
   FrmImage b;
-  ASSERT_EQ(buildFrmImage(kept, noTranslation(), a), AssemblyStatus::Ok);
+  ASSERT_EQ(buildFrmImage(kept, noTranslation(), a), SpriteStatus::Ok);
   ASSERT_EQ(buildFrmImageReleasingPixels(released, noTranslation(), b),
-            AssemblyStatus::Ok);
+            SpriteStatus::Ok);
   EXPECT_EQ(pixelsOf(b, 1), (Bytes{1, 0, 3, 1, 0, 0}));
   for (int k = 0; k < 2; ++k) {
     EXPECT_EQ(pixelsOf(a, k), pixelsOf(b, k));

@@ -24,8 +24,10 @@ TEST(ParseOptions, DefaultsWithoutOptions) {
     EXPECT_EQ(parsed.result, 0);
     EXPECT_EQ(parsed.options.colorDelta, 4);
     EXPECT_TRUE(parsed.options.translateColors);
-    EXPECT_EQ(parsed.options.xShift, 0);
-    EXPECT_EQ(parsed.options.yShift, 0);
+    for (int d = 0; d < kDirectionFileCount; ++d) {
+      EXPECT_EQ(parsed.options.xShift[d], 0);
+      EXPECT_EQ(parsed.options.yShift[d], 0);
+    }
   }
 }
 
@@ -45,13 +47,13 @@ TEST(ParseOptions, ScansNumbersLikeScanf) {
   EXPECT_EQ(parse({"-d=+9", "a.gif"}).options.colorDelta, 9);
   EXPECT_EQ(parse({"-d=-1", "a.gif"}).options.colorDelta, -1);
   EXPECT_EQ(parse({"-d=0", "a.gif"}).options.colorDelta, 0);
-  EXPECT_EQ(parse({"-x=70000", "a.gif"}).options.xShift, 70000);
-  EXPECT_EQ(parse({"-x=-5", "a.gif"}).options.xShift, -5);
-  EXPECT_EQ(parse({"-y=-1", "a.gif"}).options.yShift, -1);
-  EXPECT_EQ(parse({"-x=2147483647", "a.gif"}).options.xShift, 2147483647);
-  EXPECT_EQ(parse({"-x=-2147483648", "a.gif"}).options.xShift, INT32_MIN);
+  EXPECT_EQ(parse({"-x=70000", "a.gif"}).options.xShift[0], 70000);
+  EXPECT_EQ(parse({"-x=-5", "a.gif"}).options.xShift[0], -5);
+  EXPECT_EQ(parse({"-y=-1", "a.gif"}).options.yShift[0], -1);
+  EXPECT_EQ(parse({"-x=2147483647", "a.gif"}).options.xShift[0], 2147483647);
+  EXPECT_EQ(parse({"-x=-2147483648", "a.gif"}).options.xShift[0], INT32_MIN);
   // Beyond 32 bits the digits wrap around instead of being undefined.
-  EXPECT_EQ(parse({"-x=4294967297", "a.gif"}).options.xShift, 1);
+  EXPECT_EQ(parse({"-x=4294967297", "a.gif"}).options.xShift[0], 1);
 }
 
 TEST(ParseOptions, AFailedScanKeepsTheEarlierValue) {
@@ -76,7 +78,42 @@ TEST(ParseOptions, ReportsTheFirstUnknownArgument) {
   Parsed parsed = parse({"-d=2", "-q", "-x=5", "a.gif"});
   EXPECT_EQ(parsed.result, 2);
   EXPECT_EQ(parsed.options.colorDelta, 2);
-  EXPECT_EQ(parsed.options.xShift, 0);
+  EXPECT_EQ(parsed.options.xShift[0], 0);
+}
+
+TEST(ParseOptions, OneShiftForEveryDirectionOrSixOfTheirOwn) {
+  const Parsed one = parse({"-x=7px", "-y=-3", "a.gif"});
+  const Parsed six =
+      parse({"-x=0,2,4,2,0,-2", "-y=+1,-70000,3,4,5,6", "a.gif"});
+  ASSERT_EQ(six.result, 0);
+  const std::int32_t x[] = {0, 2, 4, 2, 0, -2};
+  const std::int32_t y[] = {1, -70000, 3, 4, 5, 6};
+  for (int d = 0; d < kDirectionFileCount; ++d) {
+    EXPECT_EQ(one.options.xShift[d], 7);
+    EXPECT_EQ(one.options.yShift[d], -3);
+    EXPECT_EQ(six.options.xShift[d], x[d]);
+    EXPECT_EQ(six.options.yShift[d], y[d]);
+  }
+  // A value without a number keeps six earlier values as they were.
+  EXPECT_EQ(parse({"-x=1,2,3,4,5,6", "-x=abc", "a.gif"}).options.xShift[5], 6);
+  // A single value replaces them all.
+  EXPECT_EQ(parse({"-x=1,2,3,4,5,6", "-x=9", "a.gif"}).options.xShift[5], 9);
+}
+
+TEST(ParseOptions, AListOfShiftsMustBeSixWholeNumbers) {
+  for (const char* bad :
+       {"-x=1,2", "-x=1,2,3,4,5", "-x=1,2,3,4,5,6,7", "-x=1,2,3,4,5,",
+        "-x=,1,2,3,4,5", "-y=1,2,3,4,5,6px", "-y=1,2,3, 4,5,6",
+        "-x=1,2,3,4,5,2147483648", "-x=1,2,3,4,5,-", "-x=1,,3,4,5,6"}) {
+    SCOPED_TRACE(bad);
+    Options options;
+    const char* args[] = {"gif2frm", bad, "a.gif"};
+    const OptionsParse parsed = parseCommandLine(3, args, options);
+    EXPECT_EQ(parsed.status, OptionStatus::BadShift);
+    EXPECT_EQ(parsed.index, 1);
+  }
+  EXPECT_EQ(parse({"-x=1,2,3,4,5,-2147483648", "a.gif"}).options.xShift[5],
+            INT32_MIN);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "gif/lzw_decoder.h"
 #include "gif2frm/conversion.h"
 #include "gif2frm/frame_rate.h"
+#include "gif2frm/gif_source.h"
 #include "gif2frm/sprite_assembly.h"
 #include "support/failed_run.h"
 #include "support/run_program.h"
@@ -46,7 +47,14 @@ Bytes gifOf(std::size_t images, std::uint16_t width = 4,
 
 void load(const Bytes& bytes, GifFile& gif) {
   GifInput input(bytes.data(), bytes.size());
-  ASSERT_EQ(loadGif(input, gif, LzwDecoder::instance()), RunOutcome::Converted);
+  ASSERT_TRUE(loadGif(input, gif, LzwDecoder::instance()).done());
+}
+
+// The GIF's images as the next input of the sprite.
+SpriteStatus addGif(SpriteAssembly& sprite, GifFile& gif) {
+  SourceImage source;
+  describeGif(gif, source);
+  return sprite.add(source);
 }
 
 Options sixFileOptions() {
@@ -69,7 +77,9 @@ std::uint16_t rateOf(const std::vector<int>& delays,
       gif.frames.back().control.delayTime = static_cast<std::uint16_t>(delay);
     }
   }
-  return framesPerSecondFromDelays(gif, frameCount);
+  SourceImage source;
+  describeGif(gif, source);
+  return framesPerSecondFromDelays(source, frameCount);
 }
 
 TEST(FrameRateTest, MostCommonDelayOfTheFirstFrames) {
@@ -93,20 +103,21 @@ TEST(SpriteAssemblyTest, SixGifsOneAtATime) {
   Options options = sixFileOptions();
   options.frameRateSource = FrameRateSource::FromGifs;
   options.actionFrame = 1;
-  options.xShift = -2;
+  // A shift of its own for each direction.
+  for (int d = 0; d < kDirectionFileCount; ++d) options.xShift[d] = -2 - d;
   FrmImage image;
   SpriteAssembly sprite(options, image);
-  ASSERT_EQ(sprite.gifCount(), 6);
+  ASSERT_EQ(sprite.inputCount(), 6);
   std::uint32_t area = 0;
   for (int d = 0; d < 6; ++d) {
     SCOPED_TRACE(d);
     GifFile gif;
     // Direction 0 waits 4 hundredths (25 per second), the others 50.
     load(gifOf(2, static_cast<std::uint16_t>(d + 1), d == 0 ? 4 : 50), gif);
-    ASSERT_EQ(sprite.add(gif), RunOutcome::Converted);
+    ASSERT_EQ(addGif(sprite, gif), SpriteStatus::Ok);
     for (const GifFrame& frame : gif.frames) EXPECT_TRUE(frame.pixels.isNull());
     EXPECT_EQ(std::uint32_t{image.dataOffset[d]}, area);
-    EXPECT_EQ(image.shiftX[d], -2);
+    EXPECT_EQ(image.shiftX[d], -2 - d);
     area += 2 * (12 + 4 * (static_cast<std::uint32_t>(d) + 1));
   }
   EXPECT_EQ(std::uint32_t{image.frameAreaSize}, area);
@@ -116,7 +127,7 @@ TEST(SpriteAssemblyTest, SixGifsOneAtATime) {
   EXPECT_EQ(image.actionFrame, 1);
   GifFile extra;
   load(gifOf(2), extra);
-  EXPECT_EQ(sprite.add(extra), RunOutcome::UnequalDirections);
+  EXPECT_EQ(addGif(sprite, extra), SpriteStatus::UnequalDirections);
 }
 
 TEST(SpriteAssemblyTest, FramesPerDirectionLimitOfSixInOne) {
@@ -130,7 +141,7 @@ TEST(SpriteAssemblyTest, FramesPerDirectionLimitOfSixInOne) {
   gif.frames.resize(6 * 65535);
   FrmImage image;
   SpriteAssembly sprite(options, image);
-  ASSERT_EQ(sprite.add(gif), RunOutcome::Converted);
+  ASSERT_EQ(addGif(sprite, gif), SpriteStatus::Ok);
   EXPECT_EQ(image.framesPerDirection, 65535);
   EXPECT_EQ(image.frameCount(), 6u * 65535u);
   EXPECT_EQ(std::uint32_t{image.dataOffset[5]}, 5u * 65535u * 12u);
