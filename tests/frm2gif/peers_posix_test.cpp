@@ -134,9 +134,11 @@ LoopSprites loopSprites() {
   }
   all.fromTestData = all.sprites.size();
   std::mt19937 random(2024);
+  RandomSpriteRules rules;
+  rules.sixShifts = true;
   for (int run = 0; run < 300; ++run) {
     const int directions = run % 2 == 0 ? 1 : 6;
-    all.sprites.emplace_back(frmBytes(randomSprite(random, directions, {})),
+    all.sprites.emplace_back(frmBytes(randomSprite(random, directions, rules)),
                              directions);
   }
   return all;

@@ -214,8 +214,7 @@ TEST(Frm2gifRoundTrip, EveryCorpusGifThatConvertsWithoutTranslation) {
     auto decoder = std::make_unique<LzwDecoder>();
     auto gif = std::make_unique<GifFile>();
     FrmImage sprite;
-    if (!convertGif(bytes.data(), bytes.size(), options, *gif, sprite,
-                    *decoder)
+    if (!convertGif(bytes.data(), bytes.size(), options, *gif, sprite, *decoder)
              .done()) {
       continue;
     }

@@ -30,10 +30,6 @@ using Names = std::vector<std::string>;
 const std::string kBanner =
     "frm2gif 0.1: FRM sprite to animated GIF, by the gif2frm developers\n\n";
 
-// gif2frm takes six comma-separated shifts once the converter's change for
-// them is merged; until then the sprites of six directions have one shift.
-constexpr bool kGif2frmTakesSixShifts = false;
-
 // The GIFs frm2gif writes for base.frm: base.gif, or base_0.gif to
 // base_5.gif.
 Names gifNames(const std::string& base, int directions) {
@@ -153,7 +149,7 @@ TEST(Frm2gifWayBack, EveryTestDataSpriteThatCanComeBackComesBackIdentical) {
 TEST(Frm2gifWayBack, RandomSpritesComeBackIdentical) {
   std::mt19937 random(2024);
   RandomSpriteRules rules;
-  rules.sixShifts = kGif2frmTakesSixShifts;
+  rules.sixShifts = true;
   int identical = 0;
   int frames = 0;
   constexpr int kSprites = 300;
@@ -337,9 +333,8 @@ TEST(Frm2gifWayBack, HeaderFieldsTheConverterCannotWriteAreNamed) {
   EXPECT_EQ(made, frmBytes(sprite));
 }
 
-// Enable once gif2frm takes -x= and -y= with six values (and set
-// kGif2frmTakesSixShifts above).
-TEST(Frm2gifWayBack, DISABLED_SixDirectionsWithShiftsOfTheirOwn) {
+// Six directions whose shifts differ: -x= and -y= with six values.
+TEST(Frm2gifWayBack, SixDirectionsWithShiftsOfTheirOwn) {
   std::mt19937 random(13);
   RandomSpriteRules rules;
   rules.sixShifts = true;
