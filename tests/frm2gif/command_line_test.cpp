@@ -202,6 +202,46 @@ TEST(Frm2gifCommandLine, InfoPrintsTheHeaderAndWhereEachFrameLands) {
   }
 }
 
+// -i names the GIFs a run with the same -o= writes; where -o= cannot take
+// six of them, those a run without it writes. A direction too large for a
+// GIF has no way back, and -i says so instead (still status 0).
+TEST(Frm2gifCommandLine, InfoEndsWithTheWayBackOrWhyThereIsNone) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  dir.write("six.frm", readFileBytes(kViewerData + "six_directions.frm"));
+  const std::string six =
+      " -1=six_1.gif -2=six_2.gif -3=six_3.gif -4=six_4.gif -5=six_5.gif "
+      "-o=six.frm six_0.gif";
+  for (const std::string output : {"", "-o=out.gif"}) {
+    Names args = {"-i", "six.frm"};
+    if (!output.empty()) args.insert(args.begin(), output);
+    const std::string line = lastLine(runFrm2gif(args, dir.path()).output);
+    EXPECT_EQ(line.substr(line.size() - six.size()), six) << output;
+  }
+  const std::string line =
+      lastLine(runFrm2gif({"-o=out", "-i", "six.frm"}, dir.path()).output);
+  EXPECT_NE(line.find(" -1=out/six_1.gif "), std::string::npos) << line;
+  EXPECT_NE(line.find(" -o=six.frm out/six_0.gif"), std::string::npos);
+
+  // Four 1 x 1 frames, each 32767 to the right of the one before.
+  Bytes wide = exampleSprite();
+  wide.resize(62);
+  wide[9] = 4;
+  wide[61] = 4 * 13;
+  for (int k = 0; k < 4; ++k) {
+    Bytes frame = {0, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 9};
+    if (k > 0) put16(frame, 8, 32767);
+    wide.insert(wide.end(), frame.begin(), frame.end());
+  }
+  dir.write("wide.frm", wide);
+  const ProgramResult run = runFrm2gif({"-i", "wide.frm"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(lastLine(run.output),
+            "Direction 0 is too large for a GIF: its frames span more than "
+            "65535 pixels");
+  EXPECT_EQ(run.output.find("gif2frm -n"), std::string::npos);
+}
+
 TEST(Frm2gifCommandLine, OneGifPerDirectionBesideNothingElse) {
   TempDir dir;
   const Bytes animated = readFileBytes(kGoldenData + "animated.frm");
