@@ -15,8 +15,17 @@ std::int16_t low16(std::int32_t value) {
 }
 
 SpriteStatus spriteStatus(ColorStatus status) {
-  return status == ColorStatus::NoMemory ? SpriteStatus::NoMemory
-                                         : SpriteStatus::CantTranslate;
+  switch (status) {
+    case ColorStatus::Ok:
+      return SpriteStatus::Ok;
+    case ColorStatus::CantTranslate:
+      return SpriteStatus::CantTranslate;
+    case ColorStatus::NoMemory:
+      return SpriteStatus::NoMemory;
+    case ColorStatus::NeedsIndices:
+      return SpriteStatus::NeedsIndices;
+  }
+  return SpriteStatus::NoMemory;
 }
 
 // Whether the image's frames make whole directions that fit the sprite from
@@ -164,7 +173,10 @@ std::uint64_t frameAreaOf(const SourceImage& image) {
 SpriteStatus buildDirections(SourceImage& source, const Options& options,
                              const DirectionLayout& layout, FrameColors& colors,
                              FrmImage& image, bool takeOver) {
-  const ColorStatus started = colors.startImage(source);
+  // An image of one part goes on from the maps its reader matched through;
+  // in one of several, every part starts afresh.
+  const bool fresh = source.sharedTables.size() > 1;
+  const ColorStatus started = colors.startPart(source, 0, fresh);
   if (started != ColorStatus::Ok) return spriteStatus(started);
   if (!fillsWholeDirections(source, layout)) return SpriteStatus::BadLayout;
   const SpriteStatus prepared = prepareFrameArray(layout, image);
@@ -179,6 +191,11 @@ SpriteStatus buildDirections(SourceImage& source, const Options& options,
     if (index % perDirection == 0) {
       startDirection(index / perDirection, options, image);
       placement.restart();
+    }
+    if (k > 0 && source.frames[k].part != source.frames[k - 1].part) {
+      const ColorStatus next =
+          colors.startPart(source, source.frames[k].part, fresh);
+      if (next != ColorStatus::Ok) return spriteStatus(next);
     }
     FrmFrame* frame = nullptr;
     const SpriteStatus made = makeFrame(source, source.frames[k], colors,

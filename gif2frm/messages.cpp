@@ -65,6 +65,9 @@ void printOptionProblem(const RunOutcome& outcome) {
     case OptionStatus::BadActionFrame:
       std::printf("Bad action frame in %s (use 0 to 65535)\n", argument);
       return;
+    case OptionStatus::BadAlphaThreshold:
+      std::printf("Bad alpha threshold in %s (use 0 to 255)\n", argument);
+      return;
     case OptionStatus::BadShift:
       std::printf(
           "Bad shift in %s (use one value, or six comma-separated values, "
@@ -108,6 +111,18 @@ void printSpriteProblem(const RunOutcome& outcome) {
                     argument);
       } else {
         std::printf("Can't translate color table\n");
+      }
+      return;
+    case SpriteStatus::NeedsIndices:
+      if (directionFile) {
+        std::printf(
+            "Option -n keeps color indices, but direction file %s holds "
+            "true-color pixels\n",
+            argument);
+      } else {
+        std::printf(
+            "Option -n keeps color indices, but the image holds true-color "
+            "pixels\n");
       }
       return;
     case SpriteStatus::ImagesNotDivisible:

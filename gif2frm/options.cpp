@@ -146,6 +146,12 @@ OptionStatus applyAddedOption(const char* argument, Options& options) {
       return OptionStatus::BadActionFrame;
     }
     options.hasActionFrame = true;
+  } else if (startsWith(argument, "-t=")) {
+    std::uint16_t threshold = 0;
+    if (!parseUnsigned16(argument + 3, threshold) || threshold > 255) {
+      return OptionStatus::BadAlphaThreshold;
+    }
+    options.alphaThreshold = static_cast<std::uint8_t>(threshold);
   } else if (startsWith(argument, "-o=")) {
     options.outputPath = argument + 3;
     options.hasOutputPath = true;

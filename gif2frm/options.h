@@ -38,16 +38,20 @@ struct Options {
   std::string outputPath;             // -o=PATH; empty: current dir
   bool hasOutputPath = false;         // -o= was given (even empty)
   bool help = false;                  // -h or --help
+  // -t=Value: pixels (and palette entries) of true-colour images whose alpha
+  // is below it are transparent.
+  std::uint8_t alphaThreshold = 128;
 };
 
 // Why a command line cannot be run, or Ok.
 enum class OptionStatus {
   Ok,
-  Unknown,         // an argument is none of the options
-  BadMatchMode,    // -m= with a value that names no match mode
-  BadFrameRate,    // -f= with a value other than 0..65535 or gif
-  BadActionFrame,  // -a= with a value other than 0..65535
-  BadShift,        // -x= or -y= with a list other than six whole numbers
+  Unknown,            // an argument is none of the options
+  BadMatchMode,       // -m= with a value that names no match mode
+  BadFrameRate,       // -f= with a value other than 0..65535 or gif
+  BadActionFrame,     // -a= with a value other than 0..65535
+  BadShift,           // -x= or -y= with a list other than six whole numbers
+  BadAlphaThreshold,  // -t= with a value other than 0..255
   // The options taken together: checked after every argument was read.
   MixedDirectionSources,  // -6 together with -1= to -5=
   MissingDirectionFile,   // some but not all of -1= to -5=

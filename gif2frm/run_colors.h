@@ -6,12 +6,14 @@
 #ifndef GIF2FRM_CONVERTER_RUN_COLORS_H_
 #define GIF2FRM_CONVERTER_RUN_COLORS_H_
 
+#include <cstdint>
 #include <optional>
 
 #include "color/color_matching.h"
 #include "color/floyd_steinberg.h"
 #include "color/palette_file.h"
 #include "color/palette_lab.h"
+#include "color/true_color_match.h"
 #include "gif2frm/options.h"
 
 class RunColors {
@@ -31,11 +33,21 @@ class RunColors {
   // whole run (all GIFs of a sprite). Made on first use; null when its
   // memory cannot be had.
   NearestCache* nearestCache();
+  // For true-colour pixels matched without dithering: each colour's entry,
+  // kept for the whole run. Made on first use; null when its memory cannot
+  // be had.
+  TrueColorMatch* trueColorMatch();
+
+  // The alpha below which a true-colour pixel or a palette entry is
+  // transparent (-t=).
+  std::uint8_t alphaThreshold() const { return alphaThreshold_; }
 
  private:
   std::optional<PaletteLab> lab_;  // only for nearest and dither
   std::optional<NearestCache> nearestCache_;
+  std::optional<TrueColorMatch> trueColorMatch_;
   MatchSettings settings_;
+  std::uint8_t alphaThreshold_;
 };
 
 #endif  // GIF2FRM_CONVERTER_RUN_COLORS_H_
