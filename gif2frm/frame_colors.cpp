@@ -67,7 +67,8 @@ void mapPixels(const SourceFrame& frame, const std::uint8_t table[256],
                std::uint8_t* out) {
   const Rows rows(frame);
   if (rows.whole()) {
-    mapRun(rows.data(), out, frame.pixelCount(), table);
+    mapRun(rows.data(), out, static_cast<std::size_t>(frame.pixelCount()),
+           table);
     return;
   }
   for (std::uint32_t y = 0; y < frame.height; ++y) {
@@ -171,7 +172,8 @@ ColorStatus FrameColors::prepareRgba(const SourceFrame& frame) {
   const std::uint8_t* in =
       frame.pixels != nullptr ? frame.pixels->data() : nullptr;
   const std::uint8_t threshold = colors_.alphaThreshold();
-  for (std::uint64_t i = 0; in != nullptr && i < frame.pixelCount(); ++i) {
+  const auto count = static_cast<std::size_t>(frame.pixelCount());
+  for (std::size_t i = 0; in != nullptr && i < count; ++i) {
     const std::uint8_t* p = in + 4 * i;
     if (p[3] >= threshold && trueColors_->entry(p[0], p[1], p[2]) == 0) {
       return ColorStatus::CantTranslate;
@@ -186,13 +188,17 @@ ColorStatus FrameColors::prepareRgba(const SourceFrame& frame) {
 void FrameColors::writeRgba(const SourceFrame& frame, std::uint8_t* out) {
   const std::uint8_t* in =
       frame.pixels != nullptr ? frame.pixels->data() : nullptr;
-  const std::uint64_t count = in != nullptr ? frame.pixelCount() : 0;
+  // The block holds every pixel: its size fits size_t.
+  const auto count =
+      in != nullptr ? static_cast<std::size_t>(frame.pixelCount()) : 0;
   const std::uint8_t threshold = colors_.alphaThreshold();
-  for (std::uint64_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t* p = in + 4 * i;
     out[i] = p[3] < threshold ? 0 : trueColors_->entry(p[0], p[1], p[2]);
   }
-  if (in == nullptr) std::memset(out, 0, frame.pixelCount());
+  if (in == nullptr) {
+    std::memset(out, 0, static_cast<std::size_t>(frame.pixelCount()));
+  }
 }
 
 void FrameColors::write(const SourceFrame& frame, std::uint8_t* out) {

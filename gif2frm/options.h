@@ -28,6 +28,10 @@ struct Options {
   bool hasPaletteFile = false;  // -p= was given (even empty)
   ColorMatch matchMode = ColorMatch::FirstWithinDelta;  // -m=
   bool sixDirectionsInOne = false;                      // -6
+  bool trim = false;  // -c: each frame cut to its visible pixels
+  // -g=COLSxROWS: the input is a sprite sheet of so many cells; 0: it is not.
+  std::uint32_t sheetColumns = 0;
+  std::uint32_t sheetRows = 0;
   // -1=FILE to -5=FILE at [1] to [5]; [0] stays empty (the input).
   std::string directionFiles[kDirectionFileCount];
   bool hasDirectionFile[kDirectionFileCount] = {};
@@ -52,6 +56,7 @@ enum class OptionStatus {
   BadActionFrame,     // -a= with a value other than 0..65535
   BadShift,           // -x= or -y= with a list other than six whole numbers
   BadAlphaThreshold,  // -t= with a value other than 0..255
+  BadSheet,           // -g= with a value other than COLSxROWS
   // The options taken together: checked after every argument was read.
   MixedDirectionSources,  // -6 together with -1= to -5=
   MissingDirectionFile,   // some but not all of -1= to -5=

@@ -18,6 +18,7 @@ struct MemoryFile {
 // plenty.
 std::vector<MemoryFile> inputs;
 std::vector<MemoryFile> outputs;
+ReadListener readListener = nullptr;
 
 MemoryFile* find(std::vector<MemoryFile>& files, const std::string& name) {
   for (MemoryFile& file : files) {
@@ -113,6 +114,12 @@ const ByteBuffer* findInput(const std::string& name) {
 bool commitOutput(const std::string& name, ByteBuffer&& bytes,
                   std::size_t size) {
   return store(outputs, name, std::move(bytes), size);
+}
+
+void setReadListener(ReadListener listener) { readListener = listener; }
+
+void reportRead(std::size_t bytes) {
+  if (readListener != nullptr && bytes != 0) readListener(bytes);
 }
 
 std::size_t outputCount() { return outputs.size(); }

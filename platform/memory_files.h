@@ -45,6 +45,16 @@ const ByteBuffer* findInput(const std::string& name);
 bool commitOutput(const std::string& name, ByteBuffer&& bytes,
                   std::size_t size);
 
+// Who is told how far a run has read its input files, so that the page can
+// show the progress of a large one: listener(bytes) gets the bytes read
+// since it was last called, at least kReadReportStep of them and at the end
+// of each file. Null (as at the start) tells no one.
+using ReadListener = void (*)(std::size_t bytes);
+constexpr std::size_t kReadReportStep = std::size_t{1} << 20;
+void setReadListener(ReadListener listener);
+// What InputFile calls as it hands out bytes.
+void reportRead(std::size_t bytes);
+
 // The output files in the order they were first committed.
 std::size_t outputCount();
 const std::string& outputName(std::size_t index);
