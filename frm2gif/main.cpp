@@ -3,5 +3,5 @@
 
 int main(int argc, char** argv) {
   platform::setUpStandardOutput();
-  return runViewer(argc, argv);
+  return runFrm2gif(argc, argv);
 }

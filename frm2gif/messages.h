@@ -3,23 +3,20 @@
 #ifndef GIF2FRM_FRM2GIF_MESSAGES_H_
 #define GIF2FRM_FRM2GIF_MESSAGES_H_
 
-enum class ViewerOutcome {
-  Written,               // every GIF file was written
-  InfoShown,             // -i: the header and the frames were printed
-  HelpShown,             // -h or --help: the option list
+#include <string>
+#include <vector>
+
+#include "color/palette_file.h"
+#include "frm/frm_reader.h"
+#include "frm2gif/way_back.h"
+
+enum class Frm2gifOutcome {
+  Ok,                    // nothing went wrong
   UnknownOption,         // an option matched none of the known forms
-  CantReadPalette,       // -p= names a missing or malformed palette file
+  CantReadPalette,       // -p= names a palette file that paletteStatus
+                         // says is missing, unreadable or malformed
   CantOpenInput,         // the FRM file could not be opened
-  CantReadInput,         // reading the FRM file failed
-  Truncated,             // the file is shorter than its header says
-  BadVersion,            // the version field is not 4
-  NoFrames,              // no frames in a direction
-  TrailingBytes,         // the file is longer than its header says
-  TooManyFrames,         // the frame area cannot hold the frames it counts
-  BadDirectionOffset,    // a direction does not start where its offset says
-  BadPixelCount,         // a frame's pixel count is not width x height
-  FrameOutsideArea,      // a frame runs past the end of the frame area
-  AreaNotFilled,         // the frames end before the frame area does
+  CantReadSprite,        // spriteStatus says what is wrong with the file
   TooLargeForGif,        // a direction spans more than 65535 pixels
   OutputNeedsDirectory,  // six directions, but -o= names no directory
   CantCreateOutput,      // an output file could not be created
@@ -27,16 +24,29 @@ enum class ViewerOutcome {
   NoMemory,              // an allocation failed
 };
 
+struct Frm2gifResult {
+  Frm2gifOutcome outcome = Frm2gifOutcome::Ok;
+  // What the message names: the option, the palette file or the direction.
+  std::string argument;
+  PaletteFileStatus paletteStatus = PaletteFileStatus::Ok;
+  FrmReadStatus spriteStatus = FrmReadStatus::Ok;
+};
+
 // The banner that starts every run.
-void printViewerBanner();
+void printFrm2gifBanner();
 // The usage text, with the program's name as invoked.
-void printViewerUsage(const char* programName);
+void printFrm2gifUsage(const char* programName);
 // Everything -h and --help show: the usage text, what is written, examples.
-void printViewerHelp(const char* programName);
-// The outcome's message; argument fills the %s of those that name an
-// argument, a file or a direction.
-void printViewerOutcome(ViewerOutcome outcome, const char* argument = "");
-// The process exit status of an outcome.
-int viewerExitStatus(ViewerOutcome outcome);
+void printFrm2gifHelp(const char* programName);
+// The lines that say what the GIFs do not give back, if anything.
+void printWayBackNotes(const std::vector<WayBackNote>& notes);
+// What -i ends with: the gif2frm command that makes the sprite of the GIFs.
+void printWayBackCommand(const WayBack& way);
+// The message of a run that wrote files: the file, or the first and the last.
+void printWritten(const std::string& files);
+// The message of a failed run; nothing for Ok.
+void printFrm2gifResult(const Frm2gifResult& result);
+// The process exit status of a run.
+int frm2gifExitStatus(const Frm2gifResult& result);
 
 #endif  // GIF2FRM_FRM2GIF_MESSAGES_H_

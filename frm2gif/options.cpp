@@ -4,8 +4,8 @@
 
 #include "cli/arguments.h"
 
-int parseViewerOptions(int argc, const char* const* argv,
-                       ViewerOptions& options) {
+int parseFrm2gifOptions(int argc, const char* const* argv,
+                        Frm2gifOptions& options) {
   if (argc == 2 && isHelpOption(argv[1])) {
     options.help = true;
     return 0;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-struct ViewerOptions {
+struct Frm2gifOptions {
   std::string paletteFile;      // -p=FILE; empty: the built-in palette
   bool hasPaletteFile = false;  // -p= was given (even empty)
   bool infoOnly = false;       // -i: print the header and frames, write nothing
@@ -18,7 +18,7 @@ struct ViewerOptions {
 // the index of the first that is not; the arguments after it are not looked
 // at. -h or --help ends parsing with options.help set, also as the only
 // argument.
-int parseViewerOptions(int argc, const char* const* argv,
-                       ViewerOptions& options);
+int parseFrm2gifOptions(int argc, const char* const* argv,
+                        Frm2gifOptions& options);
 
 #endif  // GIF2FRM_FRM2GIF_OPTIONS_H_

@@ -5,8 +5,8 @@
 #include "color/palette.h"
 #include "color/palette_file.h"
 
-PaletteFileStatus loadViewerPalette(const ViewerOptions& options,
-                                    PaletteColors& colors) {
+PaletteFileStatus loadShownPalette(const Frm2gifOptions& options,
+                                   PaletteColors& colors) {
   if (options.hasPaletteFile) {
     return readPaletteFile(options.paletteFile.c_str(), colors);
   }

@@ -8,7 +8,7 @@
 
 // Fills colors from the -p= file, or from the built-in palette without one.
 // What was wrong when the file is missing, unreadable or malformed.
-PaletteFileStatus loadViewerPalette(const ViewerOptions& options,
-                                    PaletteColors& colors);
+PaletteFileStatus loadShownPalette(const Frm2gifOptions& options,
+                                   PaletteColors& colors);
 
 #endif  // GIF2FRM_FRM2GIF_PALETTE_H_

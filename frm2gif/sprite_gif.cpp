@@ -1,7 +1,5 @@
 #include "frm2gif/sprite_gif.h"
 
-#include <algorithm>
-
 #include "color/six_bit.h"
 #include "gif/encoder/gifenc.h"
 
@@ -30,7 +28,8 @@ std::uint16_t frameDelay(std::uint16_t framesPerSecond) {
 
 std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
                                        const DirectionPicture& layout,
-                                       const PaletteColors& colors) {
+                                       const PaletteColors& colors,
+                                       const std::string& comment) {
   gifenc::GifBuilder gif;
   gifenc::Screen screen;
   screen.width = static_cast<std::uint16_t>(layout.width);
@@ -38,6 +37,7 @@ std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
   screen.globalColors = colorTable(colors);
   screen.background = 0;  // the transparent index
   gif.header("89a").screen(screen).loop(0);
+  if (!comment.empty()) gif.comment(comment);
 
   gifenc::GraphicControl control;
   control.disposal = kDisposalRestoreBackground;
@@ -56,12 +56,6 @@ std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
     picture.left = static_cast<std::uint16_t>(layout.frames[k].left);
     picture.top = static_cast<std::uint16_t>(layout.frames[k].top);
     if (frame.pixelCount == 0) {
-      // The corner of an empty frame may lie on the picture's right or
-      // bottom edge, one past its last pixel.
-      picture.left = static_cast<std::uint16_t>(
-          std::min<std::int64_t>(picture.left, layout.width - 1));
-      picture.top = static_cast<std::uint16_t>(
-          std::min<std::int64_t>(picture.top, layout.height - 1));
       picture.width = 1;
       picture.height = 1;
       pixels = &kTransparentPixel;

@@ -3,13 +3,15 @@
 // 0 transparent, disposal "restore to background" so that each frame shows
 // alone, the frame's delay) and the frame's indices as they are, placed by
 // the direction's layout; the looping extension makes it play forever. A
-// frame without pixels becomes one transparent pixel where its corner lies
-// (inside the picture): GIF decoders, giflib among them, refuse images of
-// width or height 0, and the frame must still take its turn.
+// frame without pixels becomes one transparent pixel, placed as the layout
+// places it: GIF decoders, giflib among them, refuse images of width or
+// height 0, and the frame must still take its turn. A comment extension
+// may follow the looping extension.
 #ifndef GIF2FRM_FRM2GIF_SPRITE_GIF_H_
 #define GIF2FRM_FRM2GIF_SPRITE_GIF_H_
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "frm/frm_image.h"
@@ -22,9 +24,11 @@
 std::uint16_t frameDelay(std::uint16_t framesPerSecond);
 
 // The GIF file of direction of image, laid out by layout (which must fit a
-// GIF). Throws std::bad_alloc when the memory cannot be had.
+// GIF), with comment as its comment extension unless it is empty. Throws
+// std::bad_alloc when the memory cannot be had.
 std::vector<std::uint8_t> directionGif(const FrmImage& image, int direction,
                                        const DirectionPicture& layout,
-                                       const PaletteColors& colors);
+                                       const PaletteColors& colors,
+                                       const std::string& comment = "");
 
 #endif  // GIF2FRM_FRM2GIF_SPRITE_GIF_H_

@@ -3,7 +3,7 @@
 // exactly (written again, the image gives back the input's bytes), and it
 // may never allocate more than the input's size justifies. Each accepted
 // direction that fits a GIF is encoded and decoded again, and must hold the
-// sprite's frames.
+// sprite's frames where gif2frm's rule gives their offsets back.
 #include <cstring>
 #include <vector>
 
@@ -59,11 +59,27 @@ void checkShownDirection(const FrmImage& image, int direction,
   FUZZ_CHECK(gif.frames.size() == image.framesPerDirection);
   const std::uint32_t first = std::uint32_t{image.framesPerDirection} *
                               static_cast<std::uint32_t>(direction);
+  // gif2frm's reference points, measured as it measures them: every frame's
+  // offsets come back, the first frame's too unless the layout moved it.
+  const std::int32_t screenWidth = gif.screen.width;
+  const std::int32_t screenHeight = gif.screen.height;
+  std::int32_t prevX = 0;
+  std::int32_t prevY = 0;
   for (std::size_t k = 0; k < gif.frames.size(); ++k) {
     const FrmFrame& frame = *image.frames[first + k];
     const GifFrame& shown = gif.frames[k];
     FUZZ_CHECK(shown.descriptor.left + shown.width() <= gif.screen.width);
     FUZZ_CHECK(shown.descriptor.top + shown.height() <= gif.screen.height);
+    const std::int32_t width = shown.descriptor.width;
+    const std::int32_t height = shown.descriptor.height;
+    const std::int32_t x = shown.descriptor.left - (screenWidth - width) / 2;
+    const std::int32_t y = shown.descriptor.top + height - screenHeight;
+    if (k > 0 || layout.exact()) {
+      FUZZ_CHECK(static_cast<std::int16_t>(x - prevX) == frame.offsetX);
+      FUZZ_CHECK(static_cast<std::int16_t>(y - prevY) == frame.offsetY);
+    }
+    prevX = x;
+    prevY = y;
     if (frame.pixelCount == 0) {
       FUZZ_CHECK(shown.pixelCount() == 1 && shown.pixels.data()[0] == 0);
       continue;

@@ -34,7 +34,7 @@ int web_run_gif2frm(int argc, char** argv) {
 int web_run_frm2gif(int argc, char** argv) {
   platform::setUpStandardOutput();
   platform::memory_files::setReadListener(web_read_progress);
-  return runViewer(argc, argv);
+  return runFrm2gif(argc, argv);
 }
 
 // The output files the run committed.

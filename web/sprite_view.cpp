@@ -40,10 +40,10 @@ bool readSprite(const char* frmName, FrmImage& image) {
 
 bool openView(const char* frmName, const char* paletteName) {
   auto opened = std::make_unique<SpriteView>();
-  ViewerOptions options;
+  Frm2gifOptions options;
   options.hasPaletteFile = paletteName[0] != '\0';
   options.paletteFile = paletteName;
-  if (loadViewerPalette(options, opened->colors) != PaletteFileStatus::Ok ||
+  if (loadShownPalette(options, opened->colors) != PaletteFileStatus::Ok ||
       !readSprite(frmName, opened->image)) {
     return false;
   }

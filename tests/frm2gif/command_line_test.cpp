@@ -2,19 +2,24 @@
 // status, the files it writes and, on every failure, that it writes none.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "frm/frm_reader.h"
+#include "frm2gif/options.h"
 #include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
 #include "platform/memory_source.h"
 #include "support/palette_art.h"
 #include "support/run_program.h"
+#include "support/sprite_loop.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -35,6 +40,17 @@ std::string readText(const std::string& path) {
 void put16(Bytes& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<std::uint8_t>(value >> 8);
   bytes[at + 1] = static_cast<std::uint8_t>(value);
+}
+
+// The lines of NAME.info (what -i prints) that say what the way back
+// loses, which a run that writes the GIFs prints before "Wrote".
+std::string notesOf(const std::string& name) {
+  std::istringstream lines(readText(kViewerData + name + ".info"));
+  std::string notes;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("Not exact: ", 0) == 0) notes += line + "\n";
+  }
+  return notes;
 }
 
 // The 76-byte example sprite: one 2 x 1 frame.
@@ -73,36 +89,93 @@ void expectDirections(const Bytes& sprite,
   }
 }
 
-TEST(Frm2gifCommandLine, NoArgumentPrintsBannerAndUsage) {
+// The option forms the parser takes, found by trying every letter and
+// digit with and without a value, and the long help option.
+Names optionsTaken() {
+  Names taken;
+  auto takes = [](const std::string& option) {
+    Frm2gifOptions options;
+    const char* argv[] = {"frm2gif", option.c_str(), "x.frm"};
+    return parseFrm2gifOptions(3, argv, options) == 0;
+  };
+  for (char c = '0'; c <= 'z'; ++c) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) continue;
+    const std::string option = std::string("-") + c;
+    if (takes(option)) taken.push_back(option);
+    if (takes(option + "=value")) taken.push_back(option + "=");
+  }
+  if (takes("--help")) taken.push_back("--help");
+  return taken;
+}
+
+// The usage text, which a run without arguments prints, names every option
+// the parser takes and none that it refuses.
+TEST(Frm2gifCommandLine, NoArgumentPrintsTheUsageOfEveryOption) {
   TempDir dir;
   const ProgramResult run = runFrm2gif({}, dir.path());
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.output,
-            kBanner + "Usage: " + FRM2GIF_EXE + " [options] file.frm\n" +
-                "\n"
-                "Options:\n"
-                "  -p=File\tShow the colors of the palette in File (768 or "
-                "33536\n"
-                "\t\tbytes of 6-bit RGB, .act, GIMP .gpl or JASC-PAL)\n"
-                "  -i\t\tPrint the header and the frames; write nothing\n"
-                "  -o=Path\tWrite to Path: a file name (one direction) or an\n"
-                "\t\texisting directory\n"
-                "  -h, --help\tShow this help\n");
   EXPECT_EQ(run.errors, "");
   EXPECT_TRUE(dir.list().empty());
+  const std::string usage =
+      kBanner + "Usage: " + FRM2GIF_EXE + " [options] file.frm\n\nOptions:\n";
+  ASSERT_EQ(run.output.rfind(usage, 0), 0u) << run.output;
+
+  // The options, each at the start of a line or after a comma.
+  Names listed;
+  std::istringstream lines(run.output.substr(usage.size()));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  -", 0) != 0) continue;
+    std::istringstream words(line.substr(0, line.find('\t')));
+    for (std::string word; words >> word;) {
+      if (word.back() == ',') word.pop_back();
+      const std::size_t value = word.find('=');
+      listed.push_back(value == std::string::npos ? word
+                                                  : word.substr(0, value + 1));
+    }
+  }
+  std::sort(listed.begin(), listed.end());
+  Names taken = optionsTaken();
+  std::sort(taken.begin(), taken.end());
+  EXPECT_EQ(listed, taken);
+  EXPECT_EQ(taken, (Names{"--help", "-h", "-i", "-o=", "-p="}));
 }
 
-TEST(Frm2gifCommandLine, HelpAloneOrAmongTheOptions) {
+// -h and --help: the usage text, then what is written and examples, each
+// of which runs as it stands in a folder with its files.
+TEST(Frm2gifCommandLine, HelpAloneOrAmongTheOptionsAndItsExamplesRun) {
   TempDir dir;
   const std::string usage = runFrm2gif({}, dir.path()).output;
+  std::string help;
   for (const Names& args :
        {Names{"-h"}, Names{"--help"}, Names{"-i", "--help", "x.frm"}}) {
     const ProgramResult run = runFrm2gif(args, dir.path());
     EXPECT_EQ(run.exitStatus, 0) << args[0];
     EXPECT_EQ(run.output.rfind(usage, 0), 0u) << run.output;
-    EXPECT_NE(run.output.find("Examples:\n"), std::string::npos);
+    help = run.output;
   }
   EXPECT_TRUE(dir.list().empty());
+
+  const std::size_t examples = help.find("Examples:\n");
+  ASSERT_NE(examples, std::string::npos);
+  dir.write("figure.frm", readFileBytes(kViewerData + "six_directions.frm"));
+  dir.write("engine.pal", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) +
+                                        "/resources/palette.pal"));
+  std::filesystem::create_directory(dir.file("preview"));
+  std::istringstream lines(help.substr(examples));
+  const std::string command = std::string("    ") + FRM2GIF_EXE + " ";
+  int ran = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(command, 0) != 0) continue;
+    Names args;
+    std::istringstream words(line.substr(command.size()));
+    for (std::string word; words >> word;) args.push_back(word);
+    const ProgramResult run = runFrm2gif(args, dir.path());
+    EXPECT_EQ(run.exitStatus, 0) << line << "\n" << run.output;
+    ++ran;
+  }
+  EXPECT_EQ(ran, 4);
+  EXPECT_TRUE(dir.exists("figure_5.gif"));
+  EXPECT_TRUE(dir.exists("preview/figure_0.gif"));
 }
 
 TEST(Frm2gifCommandLine, UnknownOptionsAreNamedAndNothingIsRead) {
@@ -118,7 +191,7 @@ TEST(Frm2gifCommandLine, UnknownOptionsAreNamedAndNothingIsRead) {
 
 // -i prints what make_expected.py worked out from the files on its own.
 TEST(Frm2gifCommandLine, InfoPrintsTheHeaderAndWhereEachFrameLands) {
-  for (const std::string name : {"six_directions", "animated"}) {
+  for (const std::string name : {"six_directions", "odd_widths", "animated"}) {
     TempDir dir;
     const std::string folder = name == "animated" ? kGoldenData : kViewerData;
     dir.write(name + ".frm", readFileBytes(folder + name + ".frm"));
@@ -127,6 +200,46 @@ TEST(Frm2gifCommandLine, InfoPrintsTheHeaderAndWhereEachFrameLands) {
     EXPECT_EQ(run.output, kBanner + readText(kViewerData + name + ".info"));
     EXPECT_EQ(dir.list(), Names{name + ".frm"});
   }
+}
+
+// -i names the GIFs a run with the same -o= writes; where -o= cannot take
+// six of them, those a run without it writes. A direction too large for a
+// GIF has no way back, and -i says so instead (still status 0).
+TEST(Frm2gifCommandLine, InfoEndsWithTheWayBackOrWhyThereIsNone) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  dir.write("six.frm", readFileBytes(kViewerData + "six_directions.frm"));
+  const std::string six =
+      " -1=six_1.gif -2=six_2.gif -3=six_3.gif -4=six_4.gif -5=six_5.gif "
+      "-o=six.frm six_0.gif";
+  for (const std::string output : {"", "-o=out.gif"}) {
+    Names args = {"-i", "six.frm"};
+    if (!output.empty()) args.insert(args.begin(), output);
+    const std::string line = lastLine(runFrm2gif(args, dir.path()).output);
+    EXPECT_EQ(line.substr(line.size() - six.size()), six) << output;
+  }
+  const std::string line =
+      lastLine(runFrm2gif({"-o=out", "-i", "six.frm"}, dir.path()).output);
+  EXPECT_NE(line.find(" -1=out/six_1.gif "), std::string::npos) << line;
+  EXPECT_NE(line.find(" -o=six.frm out/six_0.gif"), std::string::npos);
+
+  // Four 1 x 1 frames, each 32767 to the right of the one before.
+  Bytes wide = exampleSprite();
+  wide.resize(62);
+  wide[9] = 4;
+  wide[61] = 4 * 13;
+  for (int k = 0; k < 4; ++k) {
+    Bytes frame = {0, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 9};
+    if (k > 0) put16(frame, 8, 32767);
+    wide.insert(wide.end(), frame.begin(), frame.end());
+  }
+  dir.write("wide.frm", wide);
+  const ProgramResult run = runFrm2gif({"-i", "wide.frm"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(lastLine(run.output),
+            "Direction 0 is too large for a GIF: its frames span more than "
+            "65535 pixels");
+  EXPECT_EQ(run.output.find("gif2frm -n"), std::string::npos);
 }
 
 TEST(Frm2gifCommandLine, OneGifPerDirectionBesideNothingElse) {
@@ -139,12 +252,13 @@ TEST(Frm2gifCommandLine, OneGifPerDirectionBesideNothingElse) {
 
   ProgramResult run = runFrm2gif({"animated.frm"}, dir.path());
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "Wrote animated.gif\n");
+  EXPECT_EQ(run.output, kBanner + notesOf("animated") + "Wrote animated.gif\n");
   expectDirections(animated, {dir.file("animated.gif")});
 
   run = runFrm2gif({"six.frm"}, dir.path());
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "Wrote six_0.gif to six_5.gif\n");
+  EXPECT_EQ(run.output, kBanner + notesOf("six_directions") +
+                            "Wrote six_0.gif to six_5.gif\n");
   Names gifs;
   for (int d = 0; d < 6; ++d)
     gifs.push_back(dir.file("six_" + std::to_string(d) + ".gif"));
@@ -165,7 +279,8 @@ TEST(Frm2gifCommandLine, OutputPathNamesAFileOrADirectory) {
   run = runFrm2gif({"-o=out", "one.frm"}, dir.path());
   EXPECT_EQ(run.output, kBanner + "Wrote out/one.gif\n");
   run = runFrm2gif({"-o=out/", "six.frm"}, dir.path());
-  EXPECT_EQ(run.output, kBanner + "Wrote out/six_0.gif to out/six_5.gif\n");
+  EXPECT_EQ(run.output, kBanner + notesOf("six_directions") +
+                            "Wrote out/six_0.gif to out/six_5.gif\n");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(dir.list(), (Names{"named.gif", "one.frm", "out", "six.frm"}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")),
@@ -302,7 +417,8 @@ TEST(Frm2gifCommandLine, SixDirectionsFromOneGifComeBackApart) {
         runGif2frm({"-6", "-d=0", "-f=gif", "art.gif"}, dir.path()).exitStatus,
         0);
     const ProgramResult shown = runFrm2gif({"art.frm"}, dir.path());
-    ASSERT_EQ(shown.output, kBanner + "Wrote art_0.gif to art_5.gif\n");
+    ASSERT_EQ(shown.exitStatus, 0);
+    ASSERT_EQ(lastLine(shown.output), "Wrote art_0.gif to art_5.gif");
     for (std::size_t d = 0; d < 6; ++d) {
       const std::unique_ptr<GifFile> back =
           decodeFile(dir.file("art_" + std::to_string(d) + ".gif"));
@@ -342,21 +458,22 @@ TEST(Frm2gifCommandLine, APaletteFileGivesTheColourTable) {
   }
   dir.write("ramp.pal", ramp);
   dir.write("bad.pal", std::string("not a palette"));
-  std::filesystem::create_directory(dir.file("plain"));
-  std::filesystem::create_directory(dir.file("same"));
   std::filesystem::create_directory(dir.file("ramp"));
 
-  ASSERT_EQ(runFrm2gif({"-o=plain", "s.frm"}, dir.path()).exitStatus, 0);
-  ASSERT_EQ(
-      runFrm2gif({"-p=builtin.pal", "-o=same", "s.frm"}, dir.path()).exitStatus,
-      0);
+  // The GIFs carry the command that names them: the same names for both.
+  ASSERT_EQ(runFrm2gif({"s.frm"}, dir.path()).exitStatus, 0);
+  std::vector<Bytes> plain;
+  for (int d = 0; d < 6; ++d) {
+    plain.push_back(dir.read("s_" + std::to_string(d) + ".gif"));
+  }
+  ASSERT_EQ(runFrm2gif({"-p=builtin.pal", "s.frm"}, dir.path()).exitStatus, 0);
   ASSERT_EQ(
       runFrm2gif({"-p=ramp.pal", "-o=ramp", "s.frm"}, dir.path()).exitStatus,
       0);
   for (int d = 0; d < 6; ++d) {
-    const std::string name = "/s_" + std::to_string(d) + ".gif";
-    EXPECT_EQ(dir.read("same" + name), dir.read("plain" + name));
-    const std::unique_ptr<GifFile> gif = decodeFile(dir.file("ramp" + name));
+    const std::string name = "s_" + std::to_string(d) + ".gif";
+    EXPECT_EQ(dir.read(name), plain[d]);
+    const std::unique_ptr<GifFile> gif = decodeFile(dir.file("ramp/" + name));
     for (std::size_t i = 0; i < 768; ++i) {
       // 6 bits spread over 8: c << 2 | c >> 4.
       EXPECT_EQ(gif->globalColorTable.data()[i], (ramp[i] << 2 | ramp[i] >> 4))

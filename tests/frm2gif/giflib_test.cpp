@@ -1,13 +1,15 @@
 // What frm2gif writes, read by giflib, a decoder written by other people:
 // the same indices in the same places, the palette as the global colour
 // table, index 0 transparent with disposal "restore to background" and the
-// sprite's delay in every frame's control block, and the looping extension.
+// sprite's delay in every frame's control block, the looping extension and
+// the comment.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "color/palette.h"
@@ -75,7 +77,8 @@ TEST(Frm2gifGiflib, GiflibReadsTheSameFramesInTheSamePlaces) {
     fillRandomSprite(random, run % 2 == 0 ? 1 : 6, image);
     for (int d = 0; d < frmDirectionCount(image); ++d) {
       const DirectionPicture layout = layOutDirection(image, d);
-      const Bytes bytes = directionGif(image, d, layout, colors);
+      const std::string comment = "gif2frm -n -f=" + std::to_string(run);
+      const Bytes bytes = directionGif(image, d, layout, colors, comment);
       MemoryReader reader{&bytes, 0};
       int error = 0;
       GifFileType* gif = DGifOpen(&reader, readFromMemory, &error);
@@ -97,14 +100,14 @@ TEST(Frm2gifGiflib, GiflibReadsTheSameFramesInTheSamePlaces) {
       for (int k = 0; k < gif->ImageCount; ++k) {
         const SavedImage& saved = gif->SavedImages[k];
         const FrmFrame& frame = *image.frames[d * image.framesPerDirection + k];
+        EXPECT_EQ(saved.ImageDesc.Left, layout.frames[k].left);
+        EXPECT_EQ(saved.ImageDesc.Top, layout.frames[k].top);
         if (frame.pixelCount == 0) {
           // Shown as one transparent pixel: giflib refuses empty images.
           ASSERT_EQ(saved.ImageDesc.Width, 1);
           ASSERT_EQ(saved.ImageDesc.Height, 1);
           EXPECT_EQ(saved.RasterBits[0], 0);
         } else {
-          EXPECT_EQ(saved.ImageDesc.Left, layout.frames[k].left);
-          EXPECT_EQ(saved.ImageDesc.Top, layout.frames[k].top);
           ASSERT_EQ(saved.ImageDesc.Width, frame.width);
           ASSERT_EQ(saved.ImageDesc.Height, frame.height);
           EXPECT_EQ(
@@ -135,6 +138,18 @@ TEST(Frm2gifGiflib, GiflibReadsTheSameFramesInTheSamePlaces) {
         }
       }
       EXPECT_TRUE(loops);
+      // The comment extension comes before the first image too, and holds
+      // the text whole.
+      int comments = 0;
+      for (int e = 0; e < first.ExtensionBlockCount; ++e) {
+        const ExtensionBlock& block = first.ExtensionBlocks[e];
+        if (block.Function != COMMENT_EXT_FUNC_CODE) continue;
+        ++comments;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.Bytes),
+                              static_cast<std::size_t>(block.ByteCount)),
+                  comment);
+      }
+      EXPECT_EQ(comments, 1);
       DGifCloseFile(gif, &error);
     }
   }

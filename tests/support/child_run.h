@@ -1,4 +1,4 @@
-// Runs a program's run function (runConverter, runViewer) inside a forked
+// Runs a program's run function (runConverter, runFrm2gif) inside a forked
 // copy of the test process: the real code path, with fault injection hooks that
 // only the child sees, and (in the sanitizer build) a leak check of the child
 // before it exits.
@@ -27,10 +27,11 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
                              unsigned timeoutSeconds = 60,
                              bool checkLeaks = true);
 
-// The same with frm2gif's run function, runViewer.
-ChildRun runViewerInChild(const std::vector<std::string>& args,
-                          const std::string& workDir,
-                          const std::function<void()>& prepare = {},
-                          unsigned timeoutSeconds = 60, bool checkLeaks = true);
+// The same with frm2gif's run function, runFrm2gif.
+ChildRun runFrm2gifInChild(const std::vector<std::string>& args,
+                           const std::string& workDir,
+                           const std::function<void()>& prepare = {},
+                           unsigned timeoutSeconds = 60,
+                           bool checkLeaks = true);
 
 #endif  // GIF2FRM_TESTS_SUPPORT_CHILD_RUN_H_

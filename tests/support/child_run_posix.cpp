@@ -115,10 +115,10 @@ ChildRun runConverterInChild(const std::vector<std::string>& args,
                     checkLeaks);
 }
 
-ChildRun runViewerInChild(const std::vector<std::string>& args,
-                          const std::string& workDir,
-                          const std::function<void()>& prepare,
-                          unsigned timeoutSeconds, bool checkLeaks) {
-  return runInChild(runViewer, args, workDir, prepare, timeoutSeconds,
+ChildRun runFrm2gifInChild(const std::vector<std::string>& args,
+                           const std::string& workDir,
+                           const std::function<void()>& prepare,
+                           unsigned timeoutSeconds, bool checkLeaks) {
+  return runInChild(runFrm2gif, args, workDir, prepare, timeoutSeconds,
                     checkLeaks);
 }

@@ -191,11 +191,12 @@ async function typeInto(page, selector, text) {
   await page.type(selector, text);
 }
 
-// "direction frame width height offsetX offsetY left top" rows of frm2gif -i.
+// "direction frame width height offsetX offsetY left top" rows of frm2gif -i
+// (the lines of numbers after that heading; the way back follows them).
 function framesOfInfo(stdout) {
   const lines = stdout.toString('utf8').split('\n');
   const start = lines.findIndex((line) => line.startsWith('direction frame'));
-  return lines.slice(start + 1).filter((line) => line.trim() !== '')
+  return lines.slice(start + 1).filter((line) => /^ *-?\d/.test(line))
       .map((line) => line.trim().split(/\s+/).map(Number));
 }
 

@@ -2,8 +2,8 @@
 # The Windows program: the 64-bit cross-build and its test suite under Wine;
 # the 32-bit cross-build, compiled and linked only (Debian's wine64 runs
 # 64-bit programs alone); the same conversions on Linux and under Wine,
-# compared byte for byte, and the same GIFs from frm2gif; and the .zip
-# package of each build.
+# compared byte for byte, the same GIFs from frm2gif and the same sprites
+# made of them again by gif2frm; and the .zip package of each build.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 started=$SECONDS
@@ -77,6 +77,43 @@ for side in linux windows; do
 done
 diff -r "$work/shown-linux" "$work/shown-windows"
 echo "packaged frm2gif.exe shows $(ls "$work"/shown-linux/*.frm | wc -l) sprites as the Linux program does"
+
+# The way back: on each side, frm2gif writes the GIFs into a folder of their
+# own, and the gif2frm command that -i ends with, run by that side's gif2frm,
+# puts the sprite back from them (-o= names it in its folder). Wherever -i
+# promises the identical file, it is; and both sides make the same files.
+for side in linux windows; do
+  if [ $side = linux ]; then
+    viewer=("$repo/$linux_viewer")
+    converter=("$repo/$linux")
+  else
+    viewer=("$repo/tools/wine/run-wine" "$repo/$prefix"
+            "$work/gif2frm-0.1-win64/frm2gif.exe")
+    converter=("$repo/tools/wine/run-wine" "$repo/$prefix"
+               "$work/gif2frm-0.1-win64/gif2frm.exe")
+  fi
+  back="$work/back-$side"
+  mkdir -p "$back/sprites" "$back/gifs"
+  cp tests/data/golden/*.frm tests/data/viewer/*.frm "$work/walk.frm" \
+     "$back/sprites/"
+  exact=0
+  for sprite in "$back"/sprites/*.frm; do
+    name=sprites/$(basename "$sprite")
+    cp "$sprite" "$sprite.before"
+    (cd "$back" && "${viewer[@]}" -o=gifs "$name" >/dev/null) || exit 1
+    info=$(cd "$back" && "${viewer[@]}" -i -o=gifs "$name") || exit 1
+    # The names here need no quoting: the command splits at its spaces.
+    read -r -a words <<<"$(printf '%s\n' "$info" | tail -n 1)"
+    [ "${words[0]}" = gif2frm ] || { echo "no command after -i $name"; exit 1; }
+    (cd "$back" && "${converter[@]}" "${words[@]:1}" >/dev/null) || exit 1
+    if printf '%s\n' "$info" | grep -qx 'Back to the identical FRM file:'; then
+      cmp "$sprite" "$sprite.before" || exit 1
+      exact=$((exact + 1))
+    fi
+  done
+  echo "$side: $exact sprites come back identical from their GIFs"
+done
+diff -r "$work/back-linux" "$work/back-windows"
 
 # Wine's server stays a few seconds after the last program; wait for it so
 # that nothing of this check outlives it.
