@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/conversion.h"
 #include "bench/giflib_decode.h"
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
+#include "gif2frm/conversion.h"
 #include "platform/byte_sink.h"
 
 namespace bench {
@@ -45,7 +45,8 @@ std::uint64_t loadGiflib(const Bytes& buffer) {
 }
 
 std::uint64_t convert(const Bytes& buffer, MemorySink& sink,
-                      MatchMode mode = MatchMode::First, bool write = true) {
+                      ColorMatch mode = ColorMatch::FirstWithinDelta,
+                      bool write = true) {
   sink.clear();
   GifFile gif;
   FrmImage image;  // destroyed before gif, as in the program
@@ -53,7 +54,7 @@ std::uint64_t convert(const Bytes& buffer, MemorySink& sink,
   options.matchMode = mode;
   const RunOutcome outcome =
       convertGif(buffer.data(), buffer.size(), options, gif, image);
-  if (outcome != RunOutcome::Converted) return 0;
+  if (!outcome.done()) return 0;
   if (!write) return image.frameAreaSize + 1;
   return static_cast<std::uint64_t>(image.write(sink)) + 1;
 }
@@ -114,11 +115,11 @@ Timings measure(const std::vector<const Bytes*>& workload, int rounds,
     unwritten.push_back(timePass(
         workload, clock,
         [&sink](const Bytes& b) {
-          return convert(b, sink, MatchMode::First, false);
+          return convert(b, sink, ColorMatch::FirstWithinDelta, false);
         },
         keep));
-    for (auto [mode, times] : {std::pair{MatchMode::Nearest, &nearest},
-                               std::pair{MatchMode::Dither, &dither}}) {
+    for (auto [mode, times] : {std::pair{ColorMatch::Nearest, &nearest},
+                               std::pair{ColorMatch::Dither, &dither}}) {
       times->push_back(timePass(
           workload, clock,
           [&sink, mode = mode](const Bytes& b) {

@@ -18,10 +18,13 @@ enum class ColorMatch {
                      // a colour table's map is the Nearest one
 };
 
+// The tolerance of FirstWithinDelta unless a user sets another.
+constexpr std::int32_t kDefaultColorDelta = 4;
+
 struct MatchSettings {
   ColorMatch match = ColorMatch::FirstWithinDelta;
-  std::int32_t delta = 4;  // the tolerance of FirstWithinDelta
-  bool translate = true;   // false: every map is the identity, whatever else
+  std::int32_t delta = kDefaultColorDelta;  // the tolerance of FirstWithinDelta
+  bool translate = true;  // false: every map is the identity, whatever else
   // 256 entries of red, green, blue, 6-bit: the built-in palette's first 768
   // bytes or a palette file's colours.
   const std::uint8_t* palette = nullptr;

@@ -260,3 +260,34 @@ PaletteFileStatus readPaletteFile(const char* path, PaletteColors& colors) {
   if (size > kMaxPaletteFileSize) return PaletteFileStatus::TooLarge;
   return parsePaletteFile(contents.data(), size, colors);
 }
+
+const char* paletteFileProblem(PaletteFileStatus status) {
+  switch (status) {
+    case PaletteFileStatus::Ok:
+      return "no problem";
+    case PaletteFileStatus::CantOpen:
+      return "can't open it";
+    case PaletteFileStatus::ReadFailed:
+      return "reading it failed";
+    case PaletteFileStatus::NoMemory:
+      return "not enough memory";
+    case PaletteFileStatus::TooLarge:
+      return "too large for a palette";
+    case PaletteFileStatus::UnknownFormat:
+      return "not a palette (768 or 33536 bytes of 6-bit RGB, .act, GIMP "
+             ".gpl or JASC-PAL)";
+    case PaletteFileStatus::MalformedText:
+      return "a line is not what its format allows";
+    case PaletteFileStatus::ComponentTooLarge:
+      return "a color component is above 255";
+    case PaletteFileStatus::NotSixBit:
+      return "a color of entries 1 to 228 has a component above 63";
+    case PaletteFileStatus::TooFewEntries:
+      return "fewer than 229 colors (entries 0 to 228 are needed)";
+    case PaletteFileStatus::TooManyEntries:
+      return "more than 256 colors";
+    case PaletteFileStatus::CountMismatch:
+      return "the number of colors differs from the count it gives";
+  }
+  return "unreadable";
+}

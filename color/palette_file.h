@@ -67,4 +67,8 @@ PaletteFileStatus parsePaletteFile(const std::uint8_t* bytes, std::size_t size,
 // parses it. colors is written only when the result is Ok.
 PaletteFileStatus readPaletteFile(const char* path, PaletteColors& colors);
 
+// What was wrong, in the words a message gives after the file's name
+// ("Can't read palette file NAME: REASON"); both programs name it so.
+const char* paletteFileProblem(PaletteFileStatus status);
+
 #endif  // GIF2FRM_COLOR_PALETTE_FILE_H_

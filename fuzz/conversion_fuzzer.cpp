@@ -6,13 +6,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/conversion.h"
-#include "app/frame_assembly.h"
-#include "app/sprite_assembly.h"
 #include "frm/byte_order.h"
+#include "frm/frm_records.h"
 #include "fuzz/fuzz_options.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_target.h"
+#include "gif2frm/conversion.h"
+#include "gif2frm/frame_assembly.h"
+#include "gif2frm/gif_source.h"
+#include "gif2frm/sprite_assembly.h"
 #include "platform/byte_buffer.h"
 #include "platform/byte_sink.h"
 
@@ -56,11 +58,28 @@ RunOutcome convertInTwoPasses(const FuzzInput& input, FrmImage& image) {
   platform::limitAllocatedBytes(kFuzzAllocationBudget);
   GifFile gif;
   SpriteAssembly sprite(input.options, image);
-  if (sprite.gifCount() != 1) return RunOutcome::MissingDirectionFile;
+  RunOutcome outcome;
+  if (sprite.inputCount() != 1) {
+    outcome.step = RunStep::Options;
+    outcome.option = OptionStatus::MissingDirectionFile;
+    return outcome;
+  }
   GifInput bytes(input.gif, input.gifSize);
-  const RunOutcome loaded = loadGif(bytes, gif, *decoder);
-  if (loaded != RunOutcome::Converted) return loaded;
-  return sprite.add(gif);
+  outcome = loadGif(bytes, gif, *decoder);
+  if (!outcome.done()) return outcome;
+  SourceImage source;
+  describeGif(gif, source);
+  outcome.sprite = sprite.add(source);
+  if (outcome.sprite != SpriteStatus::Ok) {
+    outcome.step = RunStep::Sprite;
+    outcome.argument = sprite.detail();
+  }
+  return outcome;
+}
+
+bool sameOutcome(const RunOutcome& a, const RunOutcome& b) {
+  return a.step == b.step && a.option == b.option && a.gif == b.gif &&
+         a.sprite == b.sprite && a.argument == b.argument;
 }
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {
@@ -80,22 +99,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       convertGif(input.gif, input.gifSize, input.options, gif, image, decoder);
   checkLoadedGif(gif, true);
   FrmImage twoPassImage;
-  FUZZ_CHECK(convertInTwoPasses(input, twoPassImage) == outcome);
-  switch (outcome) {
-    case RunOutcome::Converted:
+  FUZZ_CHECK(sameOutcome(convertInTwoPasses(input, twoPassImage), outcome));
+  switch (outcome.step) {
+    case RunStep::Done:
       break;
-    case RunOutcome::CantReadInput:
-    case RunOutcome::EmptyGif:
-    case RunOutcome::TooLargeForFrm:
-    case RunOutcome::CantTranslate:
-    case RunOutcome::NoMemory:
+    case RunStep::Read:
       return 0;
-    case RunOutcome::ImagesNotDivisible:
-      FUZZ_CHECK(input.options.sixDirectionsInOne);
-      FUZZ_CHECK(gif.frames.size() % 6 != 0);
-      return 0;
-    case RunOutcome::ActionFrameOutOfRange:
-      FUZZ_CHECK(input.options.hasActionFrame);
+    case RunStep::Sprite:
+      switch (outcome.sprite) {
+        case SpriteStatus::NoImage:
+        case SpriteStatus::TooLarge:
+        case SpriteStatus::CantTranslate:
+        case SpriteStatus::NoMemory:
+          return 0;
+        case SpriteStatus::ImagesNotDivisible:
+          FUZZ_CHECK(input.options.sixDirectionsInOne);
+          FUZZ_CHECK(gif.frames.size() % 6 != 0);
+          return 0;
+        case SpriteStatus::ActionFrameOutOfRange:
+          FUZZ_CHECK(input.options.hasActionFrame);
+          return 0;
+        default:
+          break;
+      }
+      fuzzCheckFailed("a sprite outcome the conversion cannot have");
       return 0;
     default:
       fuzzCheckFailed("an outcome the conversion cannot have");
@@ -104,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::size_t directions = input.options.sixDirectionsInOne ? 6 : 1;
   FUZZ_CHECK(image.directionCount() == static_cast<int>(directions));
   FUZZ_CHECK(image.frameCount() == gif.frames.size());
-  FUZZ_CHECK(directions != 1 || fitsInFrm(gif));
+  FUZZ_CHECK(gif.frames.size() <= directions * kFrmMaxFramesPerDirection);
   FUZZ_CHECK(image.actionFrame < image.framesPerDirection);
   HeaderSink sink;
   FUZZ_CHECK(image.write(sink) == 0);

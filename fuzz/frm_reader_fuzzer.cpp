@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/sprite_gif.h"
-#include "app/sprite_layout.h"
 #include "color/palette.h"
 #include "frm/frm_reader.h"
+#include "frm2gif/sprite_gif.h"
+#include "frm2gif/sprite_layout.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_target.h"
 #include "platform/byte_buffer.h"

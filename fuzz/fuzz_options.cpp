@@ -22,8 +22,8 @@ constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
 
 FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   if (size >= 2 && data[0] == 'M') {
-    constexpr MatchMode kModes[3] = {MatchMode::First, MatchMode::Nearest,
-                                     MatchMode::Dither};
+    constexpr ColorMatch kModes[3] = {ColorMatch::FirstWithinDelta,
+                                      ColorMatch::Nearest, ColorMatch::Dither};
     FuzzInput input = splitFuzzInput(data + 2, size - 2);
     input.options.matchMode = kModes[data[1] % 3];
     return input;
@@ -34,8 +34,12 @@ FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   const std::uint8_t shifts = size > 1 ? data[1] : 0;
   input.options.translateColors = (flags & 1) == 0;
   input.options.colorDelta = kDeltas[(flags >> 1) & 7];
-  input.options.xShift = kShifts[shifts & 15];
-  input.options.yShift = kShifts[shifts >> 4];
+  // Direction 0 takes the value the byte names, the others its neighbours
+  // in the list, so that six directions get shifts of their own.
+  for (int k = 0; k < kDirectionFileCount; ++k) {
+    input.options.xShift[k] = kShifts[(shifts & 15) ^ k];
+    input.options.yShift[k] = kShifts[(shifts >> 4) ^ k];
+  }
   input.options.sixDirectionsInOne = (flags & 0x10) != 0;
   if ((flags & 0x20) != 0) {
     input.options.frameRateSource = FrameRateSource::FromGifs;

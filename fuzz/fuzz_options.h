@@ -20,7 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/options.h"
+#include "gif2frm/options.h"
 
 struct FuzzInput {
   Options options;

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/run.h"
-#include "app/viewer_run.h"
+#include "frm2gif/run.h"
+#include "gif2frm/run.h"
 #include "platform/memory_files.h"
 #include "platform/standard_output.h"
 

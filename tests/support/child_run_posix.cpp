@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/run.h"
-#include "app/viewer_run.h"
+#include "frm2gif/run.h"
+#include "gif2frm/run.h"
 #include "support/child_run.h"
 
 #if defined(__SANITIZE_ADDRESS__)

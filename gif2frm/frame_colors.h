@@ -1,0 +1,52 @@
+// The colour step of the assembly: a frame's pixels, whatever their form,
+// become palette entries by the run's match mode, transparent pixels and
+// pixels the decoder never reached becoming 0.
+#ifndef GIF2FRM_CONVERTER_FRAME_COLORS_H_
+#define GIF2FRM_CONVERTER_FRAME_COLORS_H_
+
+#include <cstdint>
+#include <optional>
+
+#include "color/floyd_steinberg.h"
+#include "gif2frm/indexed_maps.h"
+#include "gif2frm/run_colors.h"
+#include "gif2frm/source_image.h"
+
+// Why a frame's colours could not be written.
+enum class ColorStatus {
+  Ok,
+  CantTranslate,  // a colour has no palette entry within the delta
+  NoMemory,       // the dithering's memory could not be had
+};
+
+class FrameColors {
+ public:
+  // colors and maps must outlive this object; maps are the image's own, and
+  // may have been used by its reader already.
+  FrameColors(RunColors& colors, IndexedMaps& maps)
+      : colors_(colors), maps_(maps) {}
+  FrameColors(const FrameColors&) = delete;
+  FrameColors& operator=(const FrameColors&) = delete;
+
+  // Before the image's first frame: matches its shared table.
+  ColorStatus startImage(const SourceImage& image);
+
+  // Before a frame's pixels are written, and before its FRM frame exists:
+  // matches the frame's own table and sets up what writing it needs.
+  ColorStatus prepare(const SourceImage& image, const SourceFrame& frame);
+
+  // Writes the prepared frame's width x height palette entries to out,
+  // which may be the frame's own pixel block: each pixel is read before it
+  // is written.
+  void write(const SourceFrame& frame, std::uint8_t* out);
+
+ private:
+  RunColors& colors_;
+  IndexedMaps& maps_;
+  std::optional<FloydSteinberg> diffusion_;
+  bool dithering_ = false;  // the prepared frame is diffused, not mapped
+  // The prepared frame's map, its transparent index folded in.
+  std::uint8_t table_[256] = {};
+};
+
+#endif  // GIF2FRM_CONVERTER_FRAME_COLORS_H_

@@ -1,0 +1,56 @@
+// Every way a run can end, and the one place that says what each prints.
+#ifndef GIF2FRM_CONVERTER_MESSAGES_H_
+#define GIF2FRM_CONVERTER_MESSAGES_H_
+
+#include <string>
+
+#include "color/palette_file.h"
+#include "gif/gif_file.h"
+#include "gif2frm/frame_assembly.h"
+#include "gif2frm/options.h"
+#include "platform/output_file.h"
+
+// Which step of a run ended it.
+enum class RunStep {
+  Done,      // the FRM file was written
+  Help,      // -h or --help: the option list, status 0
+  Options,   // the command line cannot be run: RunOutcome::option says why
+  Palette,   // -p='s file cannot be read: RunOutcome::palette says why
+  Open,      // the input file cannot be opened
+  Read,      // the input file is unreadable or corrupt: RunOutcome::gif
+  Sprite,    // its images make no sprite: RunOutcome::sprite says why
+  Output,    // the FRM file cannot be written: RunOutcome::output
+  NoMemory,  // an allocation failed outside the steps above
+};
+
+// How a run ended: the step that ended it with that step's own status, the
+// input it concerns, and the text its message names.
+struct RunOutcome {
+  RunStep step = RunStep::Done;
+  OptionStatus option = OptionStatus::Ok;
+  PaletteFileStatus palette = PaletteFileStatus::Ok;
+  GifStatus gif = GifStatus::Ok;
+  SpriteStatus sprite = SpriteStatus::Ok;
+  platform::OutputFile::CommitResult output =
+      platform::OutputFile::CommitResult::Ok;
+  // The input: 0 the last argument, 1 to 5 the file of -1= to -5=.
+  int source = 0;
+  // What the message names: an argument, a file's name, a number.
+  std::string argument;
+
+  bool done() const { return step == RunStep::Done; }
+};
+
+// The banner that starts every run.
+void printBanner();
+// The usage text, with the program's name as invoked.
+void printUsage(const char* programName);
+// Everything -h and --help show: the usage text, then the added options
+// and examples.
+void printHelp(const char* programName);
+// The outcome's message.
+void printOutcome(const RunOutcome& outcome);
+// The process exit status of an outcome.
+int exitStatus(const RunOutcome& outcome);
+
+#endif  // GIF2FRM_CONVERTER_MESSAGES_H_

@@ -1,0 +1,30 @@
+#include "gif2frm/run_colors.h"
+
+#include "color/palette.h"
+
+RunColors::RunColors(const Options& options, const PaletteColors* palette) {
+  // The built-in palette is looked up on every run, also when a file's
+  // palette or the identity map makes it unused.
+  const std::uint8_t* builtIn = loadPalette();
+  settings_.match = options.matchMode;
+  settings_.delta = options.colorDelta;
+  settings_.translate = options.translateColors;
+  settings_.palette = palette != nullptr ? palette->data() : builtIn;
+  if (settings_.translate && settings_.palette != nullptr &&
+      settings_.match != ColorMatch::FirstWithinDelta) {
+    lab_.emplace(settings_.palette);
+    settings_.lab = &*lab_;
+  }
+}
+
+NearestCache* RunColors::nearestCache() {
+  if (settings_.lab == nullptr) return nullptr;
+  if (!nearestCache_) {
+    nearestCache_.emplace(*settings_.lab);
+    if (!nearestCache_->allocate()) {
+      nearestCache_.reset();
+      return nullptr;
+    }
+  }
+  return &*nearestCache_;
+}
