@@ -91,10 +91,10 @@ class OurModes {
   Mapped ordered(const TestPicture& picture) const {
     NearestCache cache(lab_);
     MixPlans plans(cache);
-    if (!cache.allocate() || !plans.allocate()) return {};
+    if (!plans.reserve()) return {};
     return byRows(picture, [&plans](const RgbaImage& frame, std::uint8_t* out) {
       OrderedDither dither(plans);
-      dither.startRgba(frame.width, kAlphaThreshold, 0, 0);
+      if (!dither.startRgba(frame.width, kAlphaThreshold, 0, 0)) return false;
       for (std::uint32_t y = 0; y < frame.height; ++y) {
         dither.rowRgba(&frame.rgba[4 * std::size_t{y} * frame.width],
                        frame.width, out + std::size_t{y} * frame.width);

@@ -26,6 +26,7 @@ class NearestCache {
 
   // The cells, empty; false when the memory cannot be had.
   bool allocate();
+  bool allocated() const { return !cells_.isNull(); }
 
   // The entry for an 8-bit colour.
   std::uint8_t lookup(std::uint32_t red, std::uint32_t green,

@@ -65,6 +65,7 @@ MixPlans::MixPlans(NearestCache& nearest) : nearest_(nearest) {
                                  std::uint32_t{wide[2]} >> 2;
       entryCells_[cell >> 3] |= static_cast<std::uint8_t>(1u << (cell & 7));
     }
+    std::memset(alone_[entry], static_cast<int>(entry), kSlots);
     // Rec. 709 luminance weights in 1/1024.
     lightness_[entry] = 218 * linear.fromSrgb(wide[0]) +
                         732 * linear.fromSrgb(wide[1]) +
@@ -72,27 +73,35 @@ MixPlans::MixPlans(NearestCache& nearest) : nearest_(nearest) {
   }
 }
 
-bool MixPlans::allocate() {
+bool MixPlans::reserve() {
+  if (reserved_) return true;
+  if (!nearest_.allocated() && !nearest_.allocate()) return false;
   if (!kept_.allocate(kKept * sizeof(Kept))) return false;
   std::memset(kept_.data(), 0, kept_.size());
+  reserved_ = true;
   return true;
+}
+
+std::uint8_t MixPlans::entryOf(std::uint32_t cell) const {
+  if ((entryCells_[cell >> 3] & (1u << (cell & 7))) == 0) return 0;
+  for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
+    const std::uint8_t* wide =
+        nearest_.lab().widened(static_cast<std::uint8_t>(j));
+    if ((std::uint32_t{wide[0]} >> 2 << 12 | std::uint32_t{wide[1]} >> 2 << 6 |
+         std::uint32_t{wide[2]} >> 2) == cell) {
+      return static_cast<std::uint8_t>(j);
+    }
+  }
+  return 0;
 }
 
 void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                     Plan plan) {
   // A colour that is an entry at the palette's precision is that entry.
-  const std::uint32_t cell = std::uint32_t{red} >> 2 << 12 |
-                             std::uint32_t{green} >> 2 << 6 | blue >> 2;
-  if (entryCells_[cell >> 3] & (1u << (cell & 7))) {
-    for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
-      const std::uint8_t* wide =
-          nearest_.lab().widened(static_cast<std::uint8_t>(j));
-      if (wide[0] >> 2 == red >> 2 && wide[1] >> 2 == green >> 2 &&
-          wide[2] >> 2 == blue >> 2) {
-        std::memset(plan, j, kSlots);
-        return;
-      }
-    }
+  const std::uint8_t own = entryAlone(red, green, blue);
+  if (own != 0) {
+    std::memset(plan, own, kSlots);
+    return;
   }
   // Near the colour, CIELAB is a linear map of linear light: its Jacobian
   // measures every entry and every mix of entries
@@ -194,6 +203,9 @@ void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
 
 const std::uint8_t* MixPlans::find(std::uint8_t red, std::uint8_t green,
                                    std::uint8_t blue) {
+  const std::uint8_t own = entryAlone(red, green, blue);
+  if (own != 0) return alone_[own];
+  if (!reserve()) return nullptr;
   const std::uint32_t key =
       1u << 24 | std::uint32_t{red} << 16 | std::uint32_t{green} << 8 | blue;
   Kept& kept = reinterpret_cast<Kept*>(kept_.data())[(key * 2654435761u) >> 16];
@@ -204,7 +216,7 @@ const std::uint8_t* MixPlans::find(std::uint8_t red, std::uint8_t green,
   return kept.plan;
 }
 
-void OrderedDither::start(std::uint32_t width, const std::uint8_t* table,
+bool OrderedDither::start(std::uint32_t width, const std::uint8_t* table,
                           std::uint32_t entryCount, const ColorMap& map,
                           bool transparent, std::uint8_t transparentIndex,
                           std::uint32_t left, std::uint32_t top) {
@@ -219,12 +231,14 @@ void OrderedDither::start(std::uint32_t width, const std::uint8_t* table,
     } else if (i < entryCount && table != nullptr) {
       const std::uint8_t* color = table + 3 * std::size_t{i};
       plan = plans_.find(color[0], color[1], color[2]);
+      if (plan == nullptr) return false;
     }
     uniform_[i] = plan == nullptr || plan[0] == plan[MixPlans::kSlots - 1];
     for (std::uint32_t place = 0; place < 64; ++place) {
       byPlace_[place][i] = plan == nullptr ? only : plan[slotOf(place)];
     }
   }
+  return true;
 }
 
 void OrderedDither::row(const std::uint8_t* source, std::uint32_t delivered,
@@ -255,12 +269,13 @@ void OrderedDither::row(const std::uint8_t* source, std::uint32_t delivered,
   ++y_;
 }
 
-void OrderedDither::startRgba(std::uint32_t width, std::uint32_t alphaThreshold,
+bool OrderedDither::startRgba(std::uint32_t width, std::uint32_t alphaThreshold,
                               std::uint32_t left, std::uint32_t top) {
   width_ = width;
   alphaThreshold_ = alphaThreshold;
   left_ = left;
   y_ = top;
+  return plans_.reserve();
 }
 
 void OrderedDither::rowRgba(const std::uint8_t* rgba, std::uint32_t delivered,
@@ -273,7 +288,9 @@ void OrderedDither::rowRgba(const std::uint8_t* rgba, std::uint32_t delivered,
       continue;
     }
     const std::uint8_t* plan = plans_.find(pixel[0], pixel[1], pixel[2]);
-    out[x] = plan[slotOf(8 * (y_ & 7) + ((left_ + x) & 7))];
+    // (Not null after startRgba's reserve.)
+    out[x] =
+        plan != nullptr ? plan[slotOf(8 * (y_ & 7) + ((left_ + x) & 7))] : 0;
   }
   std::memset(out + delivered, 0, width_ - delivered);
   ++y_;

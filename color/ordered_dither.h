@@ -25,18 +25,29 @@ class MixPlans {
   static constexpr std::uint32_t kSlots = 16;
   using Plan = std::uint8_t[kSlots];
 
-  // nearest: the run's nearest-entry cache, which the plans are made of.
+  // nearest: the run's nearest-entry cache, which the plans are made of;
+  // its cells are allocated here when they are first needed.
   explicit MixPlans(NearestCache& nearest);
 
-  // The memory that keeps the plans of true-colour pixels; false when it
-  // cannot be had.
-  bool allocate();
+  // The memory that making and keeping plans takes, had on first need: the
+  // nearest-entry cells and the kept plans. False when it cannot be had.
+  bool reserve();
 
-  // The plan of an 8-bit colour, darkest entry first.
+  // The plan of an 8-bit colour, darkest entry first (reserve first).
   void make(std::uint8_t red, std::uint8_t green, std::uint8_t blue, Plan plan);
 
+  // The entry that a colour whose 6-bit reduction is an entry's colour is
+  // at every place (the lowest such index); 0 for any other colour.
+  std::uint8_t entryAlone(std::uint8_t red, std::uint8_t green,
+                          std::uint8_t blue) const {
+    return entryOf(std::uint32_t{red} >> 2 << 12 |
+                   std::uint32_t{green} >> 2 << 6 | blue >> 2);
+  }
+
   // The same, kept: the plan of a colour met before is looked up, not made
-  // again (allocate first).
+  // again. A colour whose 6-bit reduction is an entry's is that entry alone,
+  // without memory of its own. Null when a plan must be made and reserve
+  // fails.
   const std::uint8_t* find(std::uint8_t red, std::uint8_t green,
                            std::uint8_t blue);
 
@@ -46,7 +57,12 @@ class MixPlans {
     Plan plan;
   };
 
+  // The entry 1..228 of a 6-bit colour, or 0 when no entry has it.
+  std::uint8_t entryOf(std::uint32_t cell) const;
+
   NearestCache& nearest_;
+  bool reserved_ = false;
+  Plan alone_[256];             // each entry's plan of itself
   double entryLinear_[256][3];  // each entry's widened colour
   Lab entryLab_[256];           // the same in CIELAB
   // One bit per 6-bit colour: set for the colours of entries 1..228.
@@ -67,7 +83,8 @@ class OrderedDither {
   // are the colours of table (3 bytes each). Pixels of the transparent index
   // (when transparent is set) become 0; indices at or above entryCount,
   // which have no colour, become what map holds for them.
-  void start(std::uint32_t width, const std::uint8_t* table,
+  // False when the memory for the plans cannot be had.
+  bool start(std::uint32_t width, const std::uint8_t* table,
              std::uint32_t entryCount, const ColorMap& map, bool transparent,
              std::uint8_t transparentIndex, std::uint32_t left,
              std::uint32_t top);
@@ -80,8 +97,9 @@ class OrderedDither {
 
   // Starts an image of width pixels a row of 4 bytes each, red, green, blue,
   // alpha. A pixel whose alpha is below alphaThreshold becomes 0; the others
-  // are opaque, of their colour as stored.
-  void startRgba(std::uint32_t width, std::uint32_t alphaThreshold,
+  // are opaque, of their colour as stored. False when the memory for the
+  // plans cannot be had.
+  bool startRgba(std::uint32_t width, std::uint32_t alphaThreshold,
                  std::uint32_t left, std::uint32_t top);
 
   // Maps the next row of such pixels, the first delivered of which were

@@ -21,10 +21,7 @@ using Pixels = std::vector<std::uint8_t>;
 
 class OrderedDitherTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(cache_.allocate());
-    ASSERT_TRUE(plans_.allocate());
-  }
+  void SetUp() override { ASSERT_TRUE(plans_.reserve()); }
 
   // An image of GIF indices placed at (left, top); delivered gives each
   // row's decoded pixels (all when empty). Indices beyond the table map to
@@ -38,10 +35,10 @@ class OrderedDitherTest : public ::testing::Test {
     ColorMap map;
     map.fill(77);
     OrderedDither dither(plans_);
-    dither.start(width, table.data(),
-                 static_cast<std::uint32_t>(table.size() / 3), map,
-                 transparentIndex >= 0,
-                 static_cast<std::uint8_t>(transparentIndex), left, top);
+    EXPECT_TRUE(dither.start(
+        width, table.data(), static_cast<std::uint32_t>(table.size() / 3), map,
+        transparentIndex >= 0, static_cast<std::uint8_t>(transparentIndex),
+        left, top));
     Pixels out(pixels.size(), 99);
     for (std::uint32_t y = 0; y < height; ++y) {
       dither.row(&pixels[y * width], delivered[y], &out[y * width]);
@@ -53,7 +50,7 @@ class OrderedDitherTest : public ::testing::Test {
               std::uint32_t top) {
     const auto height = static_cast<std::uint32_t>(pixels.size() / 4 / width);
     OrderedDither dither(plans_);
-    dither.startRgba(width, 128, left, top);
+    EXPECT_TRUE(dither.startRgba(width, 128, left, top));
     Pixels out(std::size_t{width} * height, 99);
     for (std::uint32_t y = 0; y < height; ++y) {
       dither.rowRgba(&pixels[4 * y * width], width, &out[y * width]);
