@@ -22,10 +22,11 @@ constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
 
 FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   if (size >= 2 && data[0] == 'M') {
-    constexpr ColorMatch kModes[3] = {ColorMatch::FirstWithinDelta,
-                                      ColorMatch::Nearest, ColorMatch::Dither};
+    constexpr ColorMatch kModes[4] = {ColorMatch::FirstWithinDelta,
+                                      ColorMatch::Nearest, ColorMatch::Dither,
+                                      ColorMatch::Ordered};
     FuzzInput input = splitFuzzInput(data + 2, size - 2);
-    input.options.matchMode = kModes[data[1] % 3];
+    input.options.matchMode = kModes[data[1] % 4];
     return input;
   }
   FuzzInput input{Options{}, data, size};

@@ -79,10 +79,11 @@ void mapPixels(const SourceFrame& frame, const std::uint8_t table[256],
   }
 }
 
-// Writes one frame's pixels by error diffusion, with the same rule as
-// mapPixels for what the decoder never reached: those pixels are 0 and are
-// never read.
-void ditherPixels(const SourceFrame& frame, FloydSteinberg& diffusion,
+// Writes one frame's pixels by error diffusion or ordered dithering, with
+// the same rule as mapPixels for what the decoder never reached: those
+// pixels are 0 and are never read.
+template <typename Dithering>
+void ditherPixels(const SourceFrame& frame, Dithering& diffusion,
                   std::uint8_t* out) {
   const Rows rows(frame);
   for (std::uint32_t y = 0; y < frame.height; ++y) {
@@ -110,6 +111,11 @@ ColorStatus FrameColors::startImage(const SourceImage& image) {
     if (nearest == nullptr) return ColorStatus::NoMemory;
     diffusion_.emplace(*nearest);
   }
+  if (colors_.ordersDither() && !ordered_) {
+    MixPlans* plans = colors_.mixPlans();
+    if (plans == nullptr) return ColorStatus::NoMemory;
+    ordered_.emplace(*plans);
+  }
   return ColorStatus::Ok;
 }
 
@@ -134,6 +140,18 @@ ColorStatus FrameColors::prepare(const SourceImage& image,
     dithering_ = true;
     return ColorStatus::Ok;
   }
+  if (ordered_ && frame.pixelCount() != 0) {
+    const ColorTable& table =
+        frame.ownTable.present ? frame.ownTable : image.sharedTable;
+    const std::uint32_t count = table.colors != nullptr ? table.count : 0;
+    if (!ordered_->start(frame.width, table.colors, count, *map,
+                         frame.transparent, frame.transparentIndex, frame.left,
+                         frame.top)) {
+      return ColorStatus::NoMemory;
+    }
+    dithering_ = true;
+    return ColorStatus::Ok;
+  }
   // The transparent index is decided on the index, before mapping: fold it
   // into the table, so that each pixel is one lookup.
   std::memcpy(table_, map->data(), sizeof table_);
@@ -142,8 +160,10 @@ ColorStatus FrameColors::prepare(const SourceImage& image,
 }
 
 void FrameColors::write(const SourceFrame& frame, std::uint8_t* out) {
-  if (dithering_) {
+  if (dithering_ && diffusion_) {
     ditherPixels(frame, *diffusion_, out);
+  } else if (dithering_) {
+    ditherPixels(frame, *ordered_, out);
   } else if (frame.form == PixelForm::Entries && frame.whole() &&
              frame.pixels != nullptr && out == frame.pixels->data()) {
     // Every pixel is in place already.

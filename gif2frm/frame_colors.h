@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "color/floyd_steinberg.h"
+#include "color/ordered_dither.h"
 #include "gif2frm/indexed_maps.h"
 #include "gif2frm/run_colors.h"
 #include "gif2frm/source_image.h"
@@ -44,7 +45,8 @@ class FrameColors {
   RunColors& colors_;
   IndexedMaps& maps_;
   std::optional<FloydSteinberg> diffusion_;
-  bool dithering_ = false;  // the prepared frame is diffused, not mapped
+  std::optional<OrderedDither> ordered_;
+  bool dithering_ = false;  // the prepared frame is dithered, not mapped
   // The prepared frame's map, its transparent index folded in.
   std::uint8_t table_[256] = {};
 };

@@ -10,6 +10,7 @@
 
 #include "color/color_matching.h"
 #include "color/floyd_steinberg.h"
+#include "color/ordered_dither.h"
 #include "color/palette_file.h"
 #include "color/palette_lab.h"
 #include "gif2frm/options.h"
@@ -27,14 +28,22 @@ class RunColors {
   bool dithers() const {
     return settings_.translate && settings_.match == ColorMatch::Dither;
   }
+  // Whether pixels are dithered by a pattern tied to the canvas.
+  bool ordersDither() const {
+    return settings_.translate && settings_.match == ColorMatch::Ordered;
+  }
   // For dithering: the nearest entries of the colours it meets, kept for the
   // whole run (all GIFs of a sprite). Made on first use; null when its
   // memory cannot be had.
   NearestCache* nearestCache();
+  // For ordered dithering: the plans of the colours it meets, kept for the
+  // whole run; their memory is had on first need (MixPlans::reserve).
+  MixPlans* mixPlans();
 
  private:
-  std::optional<PaletteLab> lab_;  // only for nearest and dither
+  std::optional<PaletteLab> lab_;  // for every mode but first
   std::optional<NearestCache> nearestCache_;
+  std::optional<MixPlans> mixPlans_;
   MatchSettings settings_;
 };
 

@@ -16,9 +16,9 @@ const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
 const goldenDir = path.join(projectRoot, 'tests', 'data', 'golden');
 
 // Options of every kind the page can pass: the defaults, indices passed
-// through, the nearest-colour match and dithering, the scanned numbers with
-// the frame rate from the delays, and six directions in one GIF.
-const optionSets = [[], ['-n'], ['-m=nearest'], ['-m=dither'],
+// through, the nearest-colour match and both ditherings, the scanned numbers
+// with the frame rate from the delays, and six directions in one GIF.
+const optionSets = [[], ['-n'], ['-m=nearest'], ['-m=dither'], ['-m=ordered'],
                     ['-d=0', '-x=5', '-y=-3', '-f=gif', '-a=0'], ['-n', '-6', '-f=12']];
 
 let session;
