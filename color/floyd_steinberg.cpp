@@ -10,10 +10,11 @@
 namespace {
 
 constexpr std::uint32_t kCells = 64 * 64 * 64;
-constexpr std::int32_t kMaxComponent = LinearLight::kOne;
+constexpr std::uint32_t kMaxComponent = LinearLight::kOne;
 
 std::int32_t clampComponent(std::int32_t v) {
-  return v < 0 ? 0 : (v > kMaxComponent ? kMaxComponent : v);
+  constexpr std::int32_t kMax = LinearLight::kOne;
+  return v < 0 ? 0 : (v > kMax ? kMax : v);
 }
 
 // Of each pixel's error, this many sixteenths are passed on. Carrying the
@@ -34,6 +35,11 @@ constexpr std::int64_t kLuminance[3] = {218, 732, 74};
 // with some of the luminance that the clip drops given to the components
 // that are inside.
 void keepInRange(std::int32_t value[3]) {
+  if (static_cast<std::uint32_t>(value[0]) <= kMaxComponent &&
+      static_cast<std::uint32_t>(value[1]) <= kMaxComponent &&
+      static_cast<std::uint32_t>(value[2]) <= kMaxComponent) {
+    return;  // inside already, as nearly always
+  }
   std::int64_t lost = 0;
   std::int64_t room = 0;
   bool clipped[3];
@@ -171,17 +177,17 @@ std::uint32_t FloydSteinberg::mapQuiet(const std::uint8_t* source,
   return x;
 }
 
-std::uint8_t FloydSteinberg::diffuse(const std::int32_t color[3],
-                                     std::uint32_t x, std::int32_t carry[3]) {
+inline std::uint8_t FloydSteinberg::diffuse(const std::int32_t color[3],
+                                            std::uint32_t x,
+                                            std::int32_t carry[3]) {
   // Pixel x's error is at [3 * x + 3], after the left margin.
   const std::int32_t* const fromAbove = above_ + 3 + 3 * std::size_t{x};
-  const LinearLight& linear = LinearLight::tables();
   std::int32_t value[3];
   for (int k = 0; k < 3; ++k) value[k] = color[k] + fromAbove[k] + carry[k];
   keepInRange(value);
   const std::uint8_t entry =
-      cache_.lookupSixBit(linear.sixBit(value[0]), linear.sixBit(value[1]),
-                          linear.sixBit(value[2]));
+      cache_.lookupSixBit(linear_.sixBit(value[0]), linear_.sixBit(value[1]),
+                          linear_.sixBit(value[2]));
   std::int32_t* const under = below_ + 3 + 3 * std::size_t{x};
   for (int k = 0; k < 3; ++k) {
     const std::int32_t error =

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "color/color_map.h"
+#include "color/linear_light.h"
 #include "color/palette_lab.h"
 #include "platform/byte_buffer.h"
 
@@ -56,7 +57,8 @@ class NearestCache {
 // blue, alpha (startRgba, rowRgba).
 class FloydSteinberg {
  public:
-  explicit FloydSteinberg(NearestCache& cache) : cache_(cache) {}
+  explicit FloydSteinberg(NearestCache& cache)
+      : cache_(cache), linear_(LinearLight::tables()) {}
 
   // Starts an image of width pixels a row whose GIF indices below entryCount
   // are the colours of table (3 bytes each). A colour whose 6-bit reduction
@@ -115,6 +117,7 @@ class FloydSteinberg {
               std::uint32_t delivered);
 
   NearestCache& cache_;
+  const LinearLight& linear_;
   std::uint32_t width_ = 0;
   Kind kind_[256] = {};
   std::uint8_t fixed_[256] = {};

@@ -21,14 +21,22 @@ class LinearLight {
   // The 6-bit component of a linear value from 0 to kOne: that of the 8-bit
   // value it rounds to (div 4), as an 8-bit colour's 6-bit reduction is.
   std::uint32_t sixBit(std::int32_t value) const {
-    return sixBit_[static_cast<std::uint32_t>(value)];
+    std::uint32_t c =
+        bucketStart_[static_cast<std::uint32_t>(value) >> kBucketBits];
+    while (value >= cellStart_[c + 1]) ++c;
+    return c;
   }
 
  private:
   LinearLight();
 
   std::array<std::int32_t, 256> fromSrgb_{};
-  std::array<std::uint8_t, kOne + 1> sixBit_{};
+  static constexpr int kBucketBits = 6;
+  // The first linear value of each 6-bit component (and kOne + 1 after the
+  // last), and the component of the first value of each bucket of
+  // 1 << kBucketBits values: small enough to stay in the fastest cache.
+  std::array<std::int32_t, 65> cellStart_{};
+  std::array<std::uint8_t, (kOne >> kBucketBits) + 1> bucketStart_{};
 };
 
 #endif  // GIF2FRM_COLOR_LINEAR_LIGHT_H_

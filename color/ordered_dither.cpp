@@ -1,8 +1,6 @@
 #include "color/ordered_dither.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "color/cielab.h"
@@ -51,26 +49,20 @@ constexpr double kGrainWeight = 0.02;
 }  // namespace
 
 MixPlans::MixPlans(NearestCache& nearest) : nearest_(nearest) {
-  const LinearLight& linear = LinearLight::tables();
   const PaletteLab& lab = nearest.lab();
   for (std::size_t entry = 0; entry < 256; ++entry) {
     const std::uint8_t* wide = lab.widened(static_cast<std::uint8_t>(entry));
-    for (std::size_t k = 0; k < 3; ++k) {
-      entryLinear_[entry][k] = linearFromSrgbTable()[wide[k]];
-    }
-    entryLab_[entry] = labFromSrgb(wide[0], wide[1], wide[2]);
     if (entry >= kFirstMatchableEntry && entry <= kLastMatchableEntry) {
       const std::uint32_t cell = std::uint32_t{wide[0]} >> 2 << 12 |
                                  std::uint32_t{wide[1]} >> 2 << 6 |
                                  std::uint32_t{wide[2]} >> 2;
       entryCells_[cell >> 3] |= static_cast<std::uint8_t>(1u << (cell & 7));
+      byCell_[cellCount_++] = cell << 8 | static_cast<std::uint32_t>(entry);
     }
     std::memset(alone_[entry], static_cast<int>(entry), kSlots);
-    // Rec. 709 luminance weights in 1/1024.
-    lightness_[entry] = 218 * linear.fromSrgb(wide[0]) +
-                        732 * linear.fromSrgb(wide[1]) +
-                        74 * linear.fromSrgb(wide[2]);
   }
+  // By cell, and among entries of the same colour the lowest index first.
+  std::sort(byCell_, byCell_ + cellCount_);
 }
 
 bool MixPlans::reserve() {
@@ -78,21 +70,31 @@ bool MixPlans::reserve() {
   if (!nearest_.allocated() && !nearest_.allocate()) return false;
   if (!kept_.allocate(kKept * sizeof(Kept))) return false;
   std::memset(kept_.data(), 0, kept_.size());
+  // What making plans measures the entries by.
+  const LinearLight& linear = LinearLight::tables();
+  const PaletteLab& lab = nearest_.lab();
+  for (std::size_t entry = 0; entry < 256; ++entry) {
+    const std::uint8_t* wide = lab.widened(static_cast<std::uint8_t>(entry));
+    for (std::size_t k = 0; k < 3; ++k) {
+      entryLinear_[entry][k] = linearFromSrgbTable()[wide[k]];
+    }
+    entryLab_[entry] = labFromSrgb(wide[0], wide[1], wide[2]);
+    // Rec. 709 luminance weights in 1/1024.
+    lightness_[entry] = 218 * linear.fromSrgb(wide[0]) +
+                        732 * linear.fromSrgb(wide[1]) +
+                        74 * linear.fromSrgb(wide[2]);
+  }
   reserved_ = true;
   return true;
 }
 
 std::uint8_t MixPlans::entryOf(std::uint32_t cell) const {
   if ((entryCells_[cell >> 3] & (1u << (cell & 7))) == 0) return 0;
-  for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
-    const std::uint8_t* wide =
-        nearest_.lab().widened(static_cast<std::uint8_t>(j));
-    if ((std::uint32_t{wide[0]} >> 2 << 12 | std::uint32_t{wide[1]} >> 2 << 6 |
-         std::uint32_t{wide[2]} >> 2) == cell) {
-      return static_cast<std::uint8_t>(j);
-    }
-  }
-  return 0;
+  const std::uint32_t* end = byCell_ + cellCount_;
+  const std::uint32_t* found = std::lower_bound(byCell_, end, cell << 8);
+  return found != end && *found >> 8 == cell
+             ? static_cast<std::uint8_t>(*found & 0xFF)
+             : 0;
 }
 
 void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,

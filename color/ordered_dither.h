@@ -62,13 +62,18 @@ class MixPlans {
 
   NearestCache& nearest_;
   bool reserved_ = false;
-  Plan alone_[256];             // each entry's plan of itself
-  double entryLinear_[256][3];  // each entry's widened colour
-  Lab entryLab_[256];           // the same in CIELAB
+  Plan alone_[256];  // each entry's plan of itself
+  // Set by reserve: each entry's widened colour in linear light and in
+  // CIELAB, and its luminance, which plans are sorted by.
+  double entryLinear_[256][3] = {};
+  Lab entryLab_[256] = {};
   // One bit per 6-bit colour: set for the colours of entries 1..228.
   std::uint8_t entryCells_[64 * 64 * 64 / 8] = {};
-  std::int32_t lightness_[256];  // each entry's luminance, to sort by
-  platform::ByteBuffer kept_;    // kKept plans, by a hash of the colour
+  // The same colours, cell << 8 | entry, sorted.
+  std::uint32_t byCell_[256] = {};
+  std::uint32_t cellCount_ = 0;
+  std::int32_t lightness_[256] = {};
+  platform::ByteBuffer kept_;  // kKept plans, by a hash of the colour
 };
 
 // One image, row by row from the top, each row given once: rows of GIF
