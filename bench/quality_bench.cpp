@@ -292,6 +292,102 @@ void printTable(const char* title, const std::vector<TestPicture>& set,
   std::printf("\n");
 }
 
+// The share (%) of pixels that keep their colour from one frame to the
+// next, over an animation.
+double stillShare(const TestPicture& picture) {
+  std::size_t still = 0;
+  std::size_t all = 0;
+  for (std::size_t f = 1; f < picture.frames.size(); ++f) {
+    const std::vector<std::uint8_t>& a = picture.frames[f - 1].rgba;
+    const std::vector<std::uint8_t>& b = picture.frames[f].rgba;
+    for (std::size_t i = 0; i + 4 <= a.size(); i += 4, ++all) {
+      if (std::equal(&a[i], &a[i] + 4, &b[i])) ++still;
+    }
+  }
+  return all == 0
+             ? 0
+             : 100.0 * static_cast<double>(still) / static_cast<double>(all);
+}
+
+// The targets of the dithering modes against the peers' Floyd-Steinberg,
+// where those ran.
+void printTargets(const std::vector<TestPicture>& set,
+                  const std::vector<Method>& all, const Table& table,
+                  const Okay& ok) {
+  const auto column = [&](const char* name) {
+    for (std::size_t m = 0; m < all.size(); ++m) {
+      if (all[m].name == name) return static_cast<int>(m);
+    }
+    return -1;
+  };
+  const int dither = column("dither");
+  const int ordered = column("ordered");
+  const int im = column("IM FloydSteinberg");
+  const int pq = column("pngquant FS");
+  std::printf("\nTargets:\n\n");
+  for (const TestPicture& p : set) {
+    if (p.frames.size() > 1) {
+      std::printf(
+          "- %s: %.1f %% of the pixels stay still from frame to frame.\n",
+          p.name.c_str(), stillShare(p));
+    }
+  }
+  const auto mean = [&](int m, double bench::Quality::*field) {
+    double sum = 0;
+    for (std::size_t p = 0; p < set.size(); ++p) {
+      if (!ok[p][static_cast<std::size_t>(m)]) return -1.0;
+      sum += table[p][static_cast<std::size_t>(m)].*field;
+    }
+    return sum / static_cast<double>(set.size());
+  };
+  const char* verdict[] = {"**FAIL**", "ok"};
+  if (ordered >= 0) {
+    bool still = true;
+    for (std::size_t p = 0; p < set.size(); ++p) {
+      if (set[p].frames.size() > 1) {
+        still =
+            still && table[p][static_cast<std::size_t>(ordered)].flicker == 0;
+      }
+    }
+    std::printf("- ordered: no flicker on any animation: %s\n", verdict[still]);
+  }
+  if (dither < 0 || ordered < 0 || im < 0 || pq < 0) {
+    std::printf(
+        "- the rest needs dither, ordered and both peers' Floyd-Steinberg.\n");
+    return;
+  }
+  const double bestPeer = std::min(mean(im, &bench::Quality::blurredDeltaE),
+                                   mean(pq, &bench::Quality::blurredDeltaE));
+  const double orderedBlurred = mean(ordered, &bench::Quality::blurredDeltaE);
+  std::printf(
+      "- ordered: blurred Delta E %.2f within 10 %% of the better peer's "
+      "%.2f: %s\n",
+      orderedBlurred, bestPeer, verdict[orderedBlurred <= 1.1 * bestPeer]);
+  const double ditherBlurred = mean(dither, &bench::Quality::blurredDeltaE);
+  std::printf(
+      "- dither: blurred Delta E %.2f below both peers' on the mean: %s\n",
+      ditherBlurred, verdict[ditherBlurred < bestPeer]);
+  for (std::size_t p = 0; p < set.size(); ++p) {
+    if (!set[p].smooth) continue;
+    const auto at = [&](int m) {
+      return table[p][static_cast<std::size_t>(m)].blurredDeltaE;
+    };
+    std::printf(
+        "- dither: blurred Delta E on %s %.2f against %.2f and %.2f: %s\n",
+        set[p].name.c_str(), at(dither), at(im), at(pq),
+        verdict[at(dither) < std::min(at(im), at(pq))]);
+  }
+  const double bias = mean(dither, &bench::Quality::lightnessBias);
+  std::printf("- dither: L* bias of the blurred result %+.2f within 0.2: %s\n",
+              bias, verdict[bias >= -0.2 && bias <= 0.2]);
+  const double ditherMean = mean(dither, &bench::Quality::meanDeltaE);
+  const double peerMean = std::min(mean(im, &bench::Quality::meanDeltaE),
+                                   mean(pq, &bench::Quality::meanDeltaE));
+  std::printf(
+      "- dither: mean Delta E %.2f below both peers' (better %.2f): %s\n",
+      ditherMean, peerMean, verdict[ditherMean < peerMean]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -368,6 +464,7 @@ int main(int argc, char** argv) {
       "Time, ms (ours in this process; peers whole runs, one per frame):", set,
       all, times, ok, [](const bench::Quality& q) { return q.meanDeltaE; },
       false, "%.1f");
+  printTargets(set, all, table, ok);
   std::printf(
       "\n- marks a mode that cannot map the picture (first: a colour without "
       "an entry within the delta) or a peer that failed; * a mean over fewer "

@@ -102,14 +102,15 @@ void paste(RgbaImage& onto, const RgbaImage& figure, int x, int y) {
   }
 }
 
-// A figure moving across a still background: 12 frames.
+// A figure moving across a still background, 12 frames: stepX to the right
+// each frame, hopping jumpY up and down again.
 std::vector<RgbaImage> animation(const RgbaImage& background,
                                  const RgbaImage& figure, int stepX,
-                                 int stepY) {
+                                 int jumpY) {
   std::vector<RgbaImage> frames;
   for (int k = 0; k < 12; ++k) {
     RgbaImage frame = background;
-    paste(frame, figure, 8 + k * stepX, 10 + k * stepY);
+    paste(frame, figure, 8 + k * stepX, 10 + (k % 2) * jumpY);
     frames.push_back(std::move(frame));
   }
   return frames;
@@ -222,12 +223,12 @@ std::vector<TestPicture> makeTestSet(std::vector<std::string>& notes) {
 
   const double teal[3] = {0.05, 0.45, 0.40};
   set.push_back({"animation: ball over landscape", false,
-                 animation(landscape(192, 128), sphere(36, teal), 13, 5)});
+                 animation(landscape(192, 128), sphere(52, teal), 11, 20)});
   RgbaImage backdrop;
   if (magick && readWithConvert("-seed 3 -size 160x120 plasma:", backdrop)) {
     const double violet[3] = {0.35, 0.10, 0.60};
     set.push_back({"animation: ball over plasma", false,
-                   animation(backdrop, sphere(30, violet), 10, 6)});
+                   animation(backdrop, sphere(46, violet), 8, 18)});
   }
   return set;
 }
