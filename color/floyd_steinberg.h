@@ -117,7 +117,6 @@ class FloydSteinberg {
               std::uint32_t delivered);
 
   NearestCache& cache_;
-  const LinearLight& linear_;
   std::uint32_t width_ = 0;
   Kind kind_[256] = {};
   std::uint8_t fixed_[256] = {};
@@ -137,6 +136,7 @@ class FloydSteinberg {
   std::uint32_t aboveFirst_ = 0;
   std::uint32_t aboveEnd_ = 0;
   std::uint32_t alphaThreshold_ = 0;
+  const LinearLight& linear_;
 };
 
 #endif  // GIF2FRM_COLOR_FLOYD_STEINBERG_H_
