@@ -36,7 +36,7 @@ std::uint32_t slotOf(std::uint32_t place) {
   return kBayer.at[place] * MixPlans::kSlots / kLevels;
 }
 
-constexpr std::uint32_t kKept = 1u << 16;  // plans kept for true colour
+constexpr std::uint32_t kKept = 1u << 16;  // plans kept, by colour
 // The squared Delta E of a plan's mean above which entries beyond the
 // nearest ones are looked for.
 constexpr double kReachAbove = 4.0;
@@ -45,6 +45,48 @@ constexpr int kCandidates = 8;
 // How much an entry's distance from the colour counts against it, beside
 // the distance of the mean: a pattern of far entries is coarse.
 constexpr double kGrainWeight = 0.02;
+
+// An entry a plan may pick: its offset from the colour in (linearised)
+// CIELAB, and its squared Delta E from the colour.
+struct Candidate {
+  double offset[3];
+  double distance;
+  std::uint8_t entry;
+};
+
+// The kCandidates entries nearest to color, nearest first (the lower index
+// first among equals); their offsets are left to the caller.
+void findNearest(const Lab& color, const Lab entryLab[256],
+                 Candidate near[kCandidates]) {
+  int found = 0;
+  for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
+    const double distance = squaredDeltaE(color, entryLab[j]);
+    if (found == kCandidates && distance >= near[kCandidates - 1].distance) {
+      continue;
+    }
+    int at = found < kCandidates ? found++ : kCandidates - 1;
+    while (at > 0 && near[at - 1].distance > distance) {
+      near[at] = near[at - 1];
+      --at;
+    }
+    near[at].distance = distance;
+    near[at].entry = static_cast<std::uint8_t>(j);
+  }
+}
+
+// Puts entry among the first count entries of plan, which are sorted
+// darkest first (the lower index first among equals), keeping them so.
+void insertByLightness(std::uint8_t* plan, std::uint32_t count,
+                       std::uint8_t entry, const std::int32_t lightness[256]) {
+  std::uint32_t at = count;
+  while (at > 0 && (lightness[plan[at - 1]] > lightness[entry] ||
+                    (lightness[plan[at - 1]] == lightness[entry] &&
+                     plan[at - 1] > entry))) {
+    plan[at] = plan[at - 1];
+    --at;
+  }
+  plan[at] = entry;
+}
 
 }  // namespace
 
@@ -106,8 +148,8 @@ void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
     return;
   }
   // Near the colour, CIELAB is a linear map of linear light: its Jacobian
-  // measures every entry and every mix of entries
-  // against the colour without a cube root each.
+  // measures every entry and every mix of entries against the colour
+  // without a cube root each.
   const std::array<double, 256>& linear = linearFromSrgbTable();
   const double color[3] = {linear[red], linear[green], linear[blue]};
   double jacobian[3][3];
@@ -120,29 +162,14 @@ void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
       }
     }
   };
-  // The entries nearest to the colour, with their offsets from it.
-  struct Candidate {
-    double offset[3];
-    double distance;  // squared
-    std::uint8_t entry;
-  };
+  // The entries nearest to the colour, with their offsets from it; the
+  // last place is for one more, found below.
   Candidate near[kCandidates + 1];
-  int found = 0;
   const Lab colorLab = labFromSrgb(red, green, blue);
-  for (int j = kFirstMatchableEntry; j <= kLastMatchableEntry; ++j) {
-    const double distance = squaredDeltaE(colorLab, entryLab_[j]);
-    if (found == kCandidates && distance >= near[kCandidates - 1].distance) {
-      continue;
-    }
-    int at = found < kCandidates ? found++ : kCandidates - 1;
-    while (at > 0 && near[at - 1].distance > distance) {
-      near[at] = near[at - 1];
-      --at;
-    }
-    near[at].distance = distance;
-    near[at].entry = static_cast<std::uint8_t>(j);
+  findNearest(colorLab, entryLab_, near);
+  for (int n = 0; n < kCandidates; ++n) {
+    offsetOf(near[n].entry, near[n].offset);
   }
-  for (int n = 0; n < found; ++n) offsetOf(near[n].entry, near[n].offset);
   // Each pick makes the mean of the picks so far nearest to the colour, a
   // little against entries far from it, which would make the pattern
   // coarse.
@@ -171,7 +198,7 @@ void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
         bestScore = score;
       }
     };
-    for (int n = 1; n < found; ++n) consider(n);
+    for (int n = 1; n < kCandidates; ++n) consider(n);
     if (i > 0 && bestError > kReachAbove) {
       // The nearest entries do not surround the colour closely enough: also
       // the one nearest to the colour plus the error of the picks so far.
@@ -183,23 +210,15 @@ void MixPlans::make(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
             static_cast<std::int32_t>(clamped * LinearLight::kOne + 0.5));
       }
       const std::uint8_t reach = nearest_.lookupSixBit(six[0], six[1], six[2]);
-      near[found].distance = squaredDeltaE(colorLab, entryLab_[reach]);
-      near[found].entry = reach;
-      offsetOf(reach, near[found].offset);
-      consider(found);
+      Candidate& more = near[kCandidates];
+      more.distance = squaredDeltaE(colorLab, entryLab_[reach]);
+      more.entry = reach;
+      offsetOf(reach, more.offset);
+      consider(kCandidates);
     }
     for (int k = 0; k < 3; ++k) picked[k] += entryLinear_[near[best].entry][k];
     for (int k = 0; k < 3; ++k) sum[k] += near[best].offset[k];
-    const std::uint8_t entry = near[best].entry;
-    // Kept sorted, darkest first (the lower index first among equals).
-    std::uint32_t at = i;
-    while (at > 0 && (lightness_[plan[at - 1]] > lightness_[entry] ||
-                      (lightness_[plan[at - 1]] == lightness_[entry] &&
-                       plan[at - 1] > entry))) {
-      plan[at] = plan[at - 1];
-      --at;
-    }
-    plan[at] = entry;
+    insertByLightness(plan, i, near[best].entry, lightness_);
   }
 }
 
