@@ -16,6 +16,11 @@ std::array<double, 256> makeLinearTable() {
   return table;
 }
 
+const std::array<double, 256>& linearTable() {
+  static const std::array<double, 256> table = makeLinearTable();
+  return table;
+}
+
 // The reference white is what the matrix below makes of linear (1, 1, 1),
 // so that sRGB white is exactly L 100, a 0, b 0.
 constexpr double kWhiteX = 0.4124 + 0.3576 + 0.1805;
@@ -46,6 +51,32 @@ constexpr double kMatrix[3][3] = {{0.4124, 0.3576, 0.1805},
 
 }  // namespace
 
+double linearFromSrgb(std::uint8_t value) { return linearTable()[value]; }
+
+const std::array<double, 256>& linearFromSrgbTable() { return linearTable(); }
+
+Xyz xyzFromLinear(double red, double green, double blue) {
+  return Xyz{0.4124 * red + 0.3576 * green + 0.1805 * blue,
+             0.2126 * red + 0.7152 * green + 0.0722 * blue,
+             0.0193 * red + 0.1192 * green + 0.9505 * blue};
+}
+
+Lab labFromXyz(const Xyz& xyz) {
+  const double fx = labCurve(xyz.x / kWhiteX);
+  const double fy = labCurve(xyz.y / kWhiteY);
+  const double fz = labCurve(xyz.z / kWhiteZ);
+  return Lab{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
+}
+
+Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  const std::array<double, 256>& linear = linearTable();
+  return labFromXyz(xyzFromLinear(linear[red], linear[green], linear[blue]));
+}
+
+Lab labFromLinear(double red, double green, double blue) {
+  return labFromXyz(xyzFromLinear(red, green, blue));
+}
+
 void labJacobian(double red, double green, double blue, double jacobian[3][3]) {
   const double white[3] = {kWhiteX, kWhiteY, kWhiteZ};
   double slope[3];  // of fx, fy, fz against X, Y, Z
@@ -62,24 +93,4 @@ void labJacobian(double red, double green, double blue, double jacobian[3][3]) {
     jacobian[1][k] = 500.0 * (fx - fy);
     jacobian[2][k] = 200.0 * (fy - fz);
   }
-}
-
-const std::array<double, 256>& linearFromSrgbTable() {
-  static const std::array<double, 256> table = makeLinearTable();
-  return table;
-}
-
-Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  const std::array<double, 256>& linear = linearFromSrgbTable();
-  return labFromLinear(linear[red], linear[green], linear[blue]);
-}
-
-Lab labFromLinear(double r, double g, double b) {
-  const double x = 0.4124 * r + 0.3576 * g + 0.1805 * b;
-  const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-  const double z = 0.0193 * r + 0.1192 * g + 0.9505 * b;
-  const double fx = labCurve(x / kWhiteX);
-  const double fy = labCurve(y / kWhiteY);
-  const double fz = labCurve(z / kWhiteZ);
-  return Lab{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
 }

@@ -16,8 +16,20 @@ struct Lab {
 // An sRGB colour of 8-bit components in CIELAB.
 Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
-// The same for a colour in linear light (each component 0 to 1, the sRGB
-// transfer curve undone), as mixes of colours are: labFromSrgb(r, g, b) is
+// The steps of labFromSrgb, for code that bounds whole ranges of colours:
+// an 8-bit sRGB value's linear light (0 to 1), linear sRGB in CIE XYZ (each
+// coordinate grows with each component), and XYZ in CIELAB.
+struct Xyz {
+  double x;
+  double y;
+  double z;
+};
+double linearFromSrgb(std::uint8_t value);
+Xyz xyzFromLinear(double red, double green, double blue);
+Lab labFromXyz(const Xyz& xyz);
+
+// A colour in linear light (each component 0 to 1, the sRGB transfer curve
+// undone), as mixes of colours are, in CIELAB: labFromSrgb(r, g, b) is
 // labFromLinear of the linear light of r, g and b.
 Lab labFromLinear(double red, double green, double blue);
 
@@ -27,7 +39,7 @@ Lab labFromLinear(double red, double green, double blue);
 // the mix's offset in linear light.
 void labJacobian(double red, double green, double blue, double jacobian[3][3]);
 
-// The linear light (0 to 1) of each 8-bit sRGB component value.
+// The linear light (0 to 1) of each 8-bit sRGB component value, as a table.
 const std::array<double, 256>& linearFromSrgbTable();
 
 // The square of CIE76 Delta E. Comparing squares picks the same nearest

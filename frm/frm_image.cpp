@@ -36,6 +36,14 @@ FrmFrame* FrmFrame::adopt(std::uint8_t* block, std::uint16_t width,
 
 void FrmFrame::destroy(FrmFrame* frame) { platform::freeBytes(frame); }
 
+void FrmFrame::shrinkTo(std::uint16_t newWidth, std::uint16_t newHeight) {
+  const std::uint32_t count = std::uint32_t{newWidth} * newHeight;
+  if (count > pixelCount) return;  // a frame never grows past its block
+  width = newWidth;
+  height = newHeight;
+  pixelCount = count;
+}
+
 FrmImage::FrmImage() : FrmHeader{} { resetHeader(); }
 
 FrmImage::~FrmImage() { releaseFrames(); }

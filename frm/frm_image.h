@@ -26,6 +26,10 @@ struct FrmFrame : FrmFrameHeader {
   // Frees a frame made by create() or adopt(); null is allowed.
   static void destroy(FrmFrame* frame);
 
+  // Makes the frame width x height, at most its size now, its pixels the
+  // first width x height of those it holds (the block keeps its size).
+  void shrinkTo(std::uint16_t newWidth, std::uint16_t newHeight);
+
   std::uint8_t* pixels() {
     return reinterpret_cast<std::uint8_t*>(this) + sizeof(FrmFrameHeader);
   }

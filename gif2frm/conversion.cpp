@@ -2,19 +2,12 @@
 
 #include "gif/lzw_decoder.h"
 #include "gif2frm/gif_source.h"
+#include "gif2frm/input_reader.h"
 #include "gif2frm/sprite_assembly.h"
 
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image) {
   return convertGif(bytes, size, options, gif, image, LzwDecoder::instance());
-}
-
-RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
-                   PixelTranslation* translation) {
-  RunOutcome outcome;
-  outcome.gif = gif.load(input, decoder, translation);
-  if (outcome.gif != GifStatus::Ok) outcome.step = RunStep::Read;
-  return outcome;
 }
 
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
@@ -35,6 +28,28 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
   if (!outcome.done()) return outcome;
   SourceImage source;
   describeGif(gif, source);
+  outcome.sprite = sprite.add(source);
+  if (outcome.sprite != SpriteStatus::Ok) {
+    outcome.step = RunStep::Sprite;
+    outcome.argument = sprite.detail();
+  }
+  return outcome;
+}
+
+RunOutcome convertBytes(const std::uint8_t* bytes, std::size_t size,
+                        const Options& options, FrmImage& image,
+                        LzwDecoder& decoder) {
+  SpriteAssembly sprite(options, image);
+  RunOutcome outcome;
+  if (sprite.inputCount() != 1) {
+    outcome.step = RunStep::Options;
+    outcome.option = OptionStatus::MissingDirectionFile;
+    return outcome;
+  }
+  InputReader reader(sprite, decoder);
+  SourceImage source;
+  outcome = reader.readBytes(bytes, size, source);
+  if (!outcome.done()) return outcome;
   outcome.sprite = sprite.add(source);
   if (outcome.sprite != SpriteStatus::Ok) {
     outcome.step = RunStep::Sprite;

@@ -9,14 +9,9 @@
 
 #include "frm/frm_image.h"
 #include "gif/gif_file.h"
+#include "gif2frm/input_reader.h"
 #include "gif2frm/messages.h"
 #include "gif2frm/options.h"
-
-// Loads the GIF into gif, its pixels through translation if not null (see
-// GifDecodeMatching). Done when it was read whole; whether its images make a
-// sprite is SpriteAssembly's test.
-RunOutcome loadGif(GifInput& input, GifFile& gif, LzwDecoder& decoder,
-                   PixelTranslation* translation = nullptr);
 
 // Both steps for a sprite of one GIF (one direction, or six with -6): loads
 // the GIF into gif and builds image from it. Done when image is ready to be
@@ -31,5 +26,12 @@ RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
 RunOutcome convertGif(const std::uint8_t* bytes, std::size_t size,
                       const Options& options, GifFile& gif, FrmImage& image,
                       LzwDecoder& decoder);
+
+// A sprite of one input of any kind in memory (a GIF, a PNG or an APNG;
+// not a folder), as the program makes one of a file: read, checked and
+// built into image. Done when image is ready to be written.
+RunOutcome convertBytes(const std::uint8_t* bytes, std::size_t size,
+                        const Options& options, FrmImage& image,
+                        LzwDecoder& decoder);
 
 #endif  // GIF2FRM_CONVERTER_CONVERSION_H_

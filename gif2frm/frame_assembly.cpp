@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gif2frm/frame_trim.h"
 #include "gif2frm/gif_source.h"
 #include "gif2frm/indexed_maps.h"
 #include "gif2frm/run_colors.h"
@@ -15,8 +16,17 @@ std::int16_t low16(std::int32_t value) {
 }
 
 SpriteStatus spriteStatus(ColorStatus status) {
-  return status == ColorStatus::NoMemory ? SpriteStatus::NoMemory
-                                         : SpriteStatus::CantTranslate;
+  switch (status) {
+    case ColorStatus::Ok:
+      return SpriteStatus::Ok;
+    case ColorStatus::CantTranslate:
+      return SpriteStatus::CantTranslate;
+    case ColorStatus::NoMemory:
+      return SpriteStatus::NoMemory;
+    case ColorStatus::NeedsIndices:
+      return SpriteStatus::NeedsIndices;
+  }
+  return SpriteStatus::NoMemory;
 }
 
 // Whether the image's frames make whole directions that fit the sprite from
@@ -84,8 +94,49 @@ SpriteStatus makeFrame(const SourceImage& source, SourceFrame& from,
     colors.write(from, frame->pixels());
     if (takeOver && from.pixels != nullptr) from.pixels->reset();
   }
-  image.frameAreaSize +=
-      static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) + frame->pixelCount;
+  return SpriteStatus::Ok;
+}
+
+// A frame's rectangle on the canvas; a trimmed frame's may start above it.
+struct CanvasRect {
+  std::int32_t left;
+  std::int32_t top;
+  std::int32_t width;
+  std::int32_t height;
+};
+
+CanvasRect canvasRect(const SourceFrame& frame) {
+  return CanvasRect{static_cast<std::int32_t>(frame.left),
+                    static_cast<std::int32_t>(frame.top),
+                    static_cast<std::int32_t>(frame.width),
+                    static_cast<std::int32_t>(frame.height)};
+}
+
+// -c: cuts the written frame down to its visible pixels and says where that
+// rectangle lies on the canvas. A frame without a visible pixel becomes one
+// transparent pixel at the bottom centre of its rectangle (above it, for a
+// frame of height 0, whose bottom edge is its top).
+SpriteStatus trimFrame(std::size_t index, FrmImage& image, FrmFrame*& frame,
+                       CanvasRect& rect) {
+  const PixelRect visible =
+      visibleRect(frame->pixels(), frame->width, frame->height);
+  if (visible.width == 0) {
+    rect = CanvasRect{rect.left + rect.width / 2, rect.top + rect.height - 1, 1,
+                      1};
+    if (frame->pixelCount == 0) {
+      frame = image.allocateFrame(index, 1, 1);
+      if (frame == nullptr) return SpriteStatus::NoMemory;
+    }
+    frame->pixels()[0] = 0;
+  } else {
+    cropInPlace(frame->pixels(), frame->width, visible);
+    rect = CanvasRect{rect.left + static_cast<std::int32_t>(visible.left),
+                      rect.top + static_cast<std::int32_t>(visible.top),
+                      static_cast<std::int32_t>(visible.width),
+                      static_cast<std::int32_t>(visible.height)};
+  }
+  frame->shrinkTo(static_cast<std::uint16_t>(rect.width),
+                  static_cast<std::uint16_t>(rect.height));
   return SpriteStatus::Ok;
 }
 
@@ -103,13 +154,9 @@ class Placement {
   // the frame's horizontal centre against the canvas's (the halving
   // truncates toward zero, also for a frame wider than the canvas) and its
   // bottom edge against the canvas's bottom edge.
-  void place(const SourceFrame& from, FrmFrame& frame) {
-    const auto left = static_cast<std::int32_t>(from.left);
-    const auto top = static_cast<std::int32_t>(from.top);
-    const auto width = static_cast<std::int32_t>(from.width);
-    const auto height = static_cast<std::int32_t>(from.height);
-    const std::int32_t x = left - (canvasWidth_ - width) / 2;
-    const std::int32_t y = top + height - canvasHeight_;
+  void place(const CanvasRect& rect, FrmFrame& frame) {
+    const std::int32_t x = rect.left - (canvasWidth_ - rect.width) / 2;
+    const std::int32_t y = rect.top + rect.height - canvasHeight_;
     frame.offsetX = low16(x - prevX_);
     frame.offsetY = low16(y - prevY_);
     // Kept at full width: the offsets stored are only 16-bit differences.
@@ -164,7 +211,10 @@ std::uint64_t frameAreaOf(const SourceImage& image) {
 SpriteStatus buildDirections(SourceImage& source, const Options& options,
                              const DirectionLayout& layout, FrameColors& colors,
                              FrmImage& image, bool takeOver) {
-  const ColorStatus started = colors.startImage(source);
+  // An image of one part goes on from the maps its reader matched through;
+  // in one of several, every part starts afresh.
+  const bool fresh = source.sharedTables.size() > 1;
+  const ColorStatus started = colors.startPart(source, 0, fresh);
   if (started != ColorStatus::Ok) return spriteStatus(started);
   if (!fillsWholeDirections(source, layout)) return SpriteStatus::BadLayout;
   const SpriteStatus prepared = prepareFrameArray(layout, image);
@@ -180,11 +230,23 @@ SpriteStatus buildDirections(SourceImage& source, const Options& options,
       startDirection(index / perDirection, options, image);
       placement.restart();
     }
+    if (k > 0 && source.frames[k].part != source.frames[k - 1].part) {
+      const ColorStatus next =
+          colors.startPart(source, source.frames[k].part, fresh);
+      if (next != ColorStatus::Ok) return spriteStatus(next);
+    }
     FrmFrame* frame = nullptr;
     const SpriteStatus made = makeFrame(source, source.frames[k], colors,
                                         takeOver, index, image, frame);
     if (made != SpriteStatus::Ok) return made;
-    placement.place(source.frames[k], *frame);
+    CanvasRect rect = canvasRect(source.frames[k]);
+    if (options.trim) {
+      const SpriteStatus trimmed = trimFrame(index, image, frame, rect);
+      if (trimmed != SpriteStatus::Ok) return trimmed;
+    }
+    image.frameAreaSize +=
+        static_cast<std::uint32_t>(sizeof(FrmFrameHeader)) + frame->pixelCount;
+    placement.place(rect, *frame);
   }
   return SpriteStatus::Ok;
 }

@@ -25,6 +25,7 @@ enum class SpriteStatus {
   ActionFrameOutOfRange,  // -a= is past the last frame of a direction
   UnequalDirections,      // a direction file has more or fewer images
   CantTranslate,          // a colour has no palette entry within the delta
+  NeedsIndices,           // -n, but an image is true colour
   NoMemory,               // the frame array, a frame or the dithering's
                           // memory could not be allocated
   BadLayout,  // frames that do not make whole directions of the layout

@@ -67,7 +67,8 @@ void mapPixels(const SourceFrame& frame, const std::uint8_t table[256],
                std::uint8_t* out) {
   const Rows rows(frame);
   if (rows.whole()) {
-    mapRun(rows.data(), out, frame.pixelCount(), table);
+    mapRun(rows.data(), out, static_cast<std::size_t>(frame.pixelCount()),
+           table);
     return;
   }
   for (std::uint32_t y = 0; y < frame.height; ++y) {
@@ -104,8 +105,13 @@ constexpr struct IdentityTable {
 
 }  // namespace
 
-ColorStatus FrameColors::startImage(const SourceImage& image) {
-  if (!maps_.matchShared(image.sharedTable)) return ColorStatus::CantTranslate;
+ColorStatus FrameColors::startPart(const SourceImage& image, std::uint32_t part,
+                                   bool fresh) {
+  if (fresh) maps_.restart();
+  const ColorTable none;
+  const ColorTable& table =
+      part < image.sharedTables.size() ? image.sharedTables[part] : none;
+  if (!maps_.matchShared(table)) return ColorStatus::CantTranslate;
   if (colors_.dithers() && !diffusion_) {
     NearestCache* nearest = colors_.nearestCache();
     if (nearest == nullptr) return ColorStatus::NoMemory;
@@ -122,33 +128,37 @@ ColorStatus FrameColors::startImage(const SourceImage& image) {
 ColorStatus FrameColors::prepare(const SourceImage& image,
                                  const SourceFrame& frame) {
   dithering_ = false;
-  if (frame.form == PixelForm::Entries) {
-    std::memcpy(table_, kIdentity.entries, sizeof table_);
-    return ColorStatus::Ok;
+  switch (frame.form) {
+    case PixelForm::Entries:
+      std::memcpy(table_, kIdentity.entries, sizeof table_);
+      return ColorStatus::Ok;
+    case PixelForm::Indices:
+      return prepareIndices(image, frame);
+    case PixelForm::Rgba:
+      return prepareRgba(frame);
   }
-  if (frame.form != PixelForm::Indices) return ColorStatus::CantTranslate;
+  return ColorStatus::CantTranslate;
+}
+
+ColorStatus FrameColors::prepareIndices(const SourceImage& image,
+                                        const SourceFrame& frame) {
   const ColorMap* map = maps_.mapFor(frame.ownTable);
   if (map == nullptr) return ColorStatus::CantTranslate;
-  if (diffusion_ && frame.pixelCount() != 0) {
-    const ColorTable& table =
-        frame.ownTable.present ? frame.ownTable : image.sharedTable;
+  if ((diffusion_ || ordered_) && frame.pixelCount() != 0) {
+    const ColorTable none;
+    const ColorTable& shared = frame.part < image.sharedTables.size()
+                                   ? image.sharedTables[frame.part]
+                                   : none;
+    const ColorTable& table = frame.ownTable.present ? frame.ownTable : shared;
     const std::uint32_t count = table.colors != nullptr ? table.count : 0;
-    if (!diffusion_->start(frame.width, table.colors, count, *map,
-                           frame.transparent, frame.transparentIndex)) {
-      return ColorStatus::NoMemory;
-    }
-    dithering_ = true;
-    return ColorStatus::Ok;
-  }
-  if (ordered_ && frame.pixelCount() != 0) {
-    const ColorTable& table =
-        frame.ownTable.present ? frame.ownTable : image.sharedTable;
-    const std::uint32_t count = table.colors != nullptr ? table.count : 0;
-    if (!ordered_->start(frame.width, table.colors, count, *map,
-                         frame.transparent, frame.transparentIndex, frame.left,
-                         frame.top)) {
-      return ColorStatus::NoMemory;
-    }
+    const bool started =
+        diffusion_
+            ? diffusion_->start(frame.width, table.colors, count, *map,
+                                frame.transparent, frame.transparentIndex)
+            : ordered_->start(frame.width, table.colors, count, *map,
+                              frame.transparent, frame.transparentIndex,
+                              frame.left, frame.top);
+    if (!started) return ColorStatus::NoMemory;
     dithering_ = true;
     return ColorStatus::Ok;
   }
@@ -159,8 +169,52 @@ ColorStatus FrameColors::prepare(const SourceImage& image,
   return ColorStatus::Ok;
 }
 
+// Every opaque colour must have an entry before the first pixel is written
+// (the first within the delta may find none); a true-colour frame has no
+// indices for -n to keep.
+ColorStatus FrameColors::prepareRgba(const SourceFrame& frame) {
+  if (!colors_.settings().translate) return ColorStatus::NeedsIndices;
+  trueColors_ = colors_.trueColorMatch();
+  if (trueColors_ == nullptr) return ColorStatus::NoMemory;
+  if (colors_.settings().match != ColorMatch::FirstWithinDelta) {
+    return ColorStatus::Ok;
+  }
+  const std::uint8_t* in =
+      frame.pixels != nullptr ? frame.pixels->data() : nullptr;
+  const std::uint8_t threshold = colors_.alphaThreshold();
+  const auto count = static_cast<std::size_t>(frame.pixelCount());
+  for (std::size_t i = 0; in != nullptr && i < count; ++i) {
+    const std::uint8_t* p = in + 4 * i;
+    if (p[3] >= threshold && trueColors_->entry(p[0], p[1], p[2]) == 0) {
+      return ColorStatus::CantTranslate;
+    }
+  }
+  return ColorStatus::Ok;
+}
+
+// Pixels whose alpha is below the threshold are transparent; every other
+// pixel is opaque and takes its colour's entry. In place, each pixel's four
+// bytes are read before its one is written.
+void FrameColors::writeRgba(const SourceFrame& frame, std::uint8_t* out) {
+  const std::uint8_t* in =
+      frame.pixels != nullptr ? frame.pixels->data() : nullptr;
+  // The block holds every pixel: its size fits size_t.
+  const auto count =
+      in != nullptr ? static_cast<std::size_t>(frame.pixelCount()) : 0;
+  const std::uint8_t threshold = colors_.alphaThreshold();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = in + 4 * i;
+    out[i] = p[3] < threshold ? 0 : trueColors_->entry(p[0], p[1], p[2]);
+  }
+  if (in == nullptr) {
+    std::memset(out, 0, static_cast<std::size_t>(frame.pixelCount()));
+  }
+}
+
 void FrameColors::write(const SourceFrame& frame, std::uint8_t* out) {
-  if (dithering_ && diffusion_) {
+  if (frame.form == PixelForm::Rgba) {
+    writeRgba(frame, out);
+  } else if (dithering_ && diffusion_) {
     ditherPixels(frame, *diffusion_, out);
   } else if (dithering_) {
     ditherPixels(frame, *ordered_, out);

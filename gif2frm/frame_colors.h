@@ -18,6 +18,7 @@ enum class ColorStatus {
   Ok,
   CantTranslate,  // a colour has no palette entry within the delta
   NoMemory,       // the dithering's memory could not be had
+  NeedsIndices,   // -n, but the pixels are true colour: no index to keep
 };
 
 class FrameColors {
@@ -29,8 +30,11 @@ class FrameColors {
   FrameColors(const FrameColors&) = delete;
   FrameColors& operator=(const FrameColors&) = delete;
 
-  // Before the image's first frame: matches its shared table.
-  ColorStatus startImage(const SourceImage& image);
+  // Before the first frame of each part of an image: matches the part's
+  // shared table. fresh: the maps start empty, as for a part that was not
+  // the last one decoded; otherwise they go on from what its reader matched.
+  ColorStatus startPart(const SourceImage& image, std::uint32_t part,
+                        bool fresh);
 
   // Before a frame's pixels are written, and before its FRM frame exists:
   // matches the frame's own table and sets up what writing it needs.
@@ -46,7 +50,13 @@ class FrameColors {
   IndexedMaps& maps_;
   std::optional<FloydSteinberg> diffusion_;
   std::optional<OrderedDither> ordered_;
+  ColorStatus prepareIndices(const SourceImage& image,
+                             const SourceFrame& frame);
+  ColorStatus prepareRgba(const SourceFrame& frame);
+  void writeRgba(const SourceFrame& frame, std::uint8_t* out);
+
   bool dithering_ = false;  // the prepared frame is dithered, not mapped
+  TrueColorMatch* trueColors_ = nullptr;  // for Rgba frames
   // The prepared frame's map, its transparent index folded in.
   std::uint8_t table_[256] = {};
 };

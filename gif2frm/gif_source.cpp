@@ -44,7 +44,7 @@ std::uint32_t gifRowCoverage(const void* frame, std::uint32_t row) {
   return static_cast<const GifFrame*>(frame)->deliveredInRow(row);
 }
 
-SourceFrame describeFrame(GifFrame& frame) {
+SourceFrame describeFrame(GifFrame& frame, std::uint32_t part) {
   const ImageDescriptor& d = frame.descriptor;
   SourceFrame source;
   source.left = d.left;
@@ -52,6 +52,7 @@ SourceFrame describeFrame(GifFrame& frame) {
   source.width = d.width;
   source.height = d.height;
   source.delay = frame.hasControl != 0 ? frame.control.delayTime : 0;
+  source.part = part;
   source.pixels = &frame.pixels;
   if (frame.pixelsTranslated) {
     // The transparent index was folded into the reader's table.
@@ -71,13 +72,19 @@ SourceFrame describeFrame(GifFrame& frame) {
 }  // namespace
 
 void describeGif(GifFile& gif, SourceImage& image) {
+  image = SourceImage();
   image.canvasWidth = gif.screen.width;
   image.canvasHeight = gif.screen.height;
-  image.sharedTable = globalTable(gif);
-  image.frames.clear();
-  image.frames.reserve(gif.frames.size());
-  for (GifFrame& frame : gif.frames)
-    image.frames.push_back(describeFrame(frame));
+  appendGif(gif, image);
+}
+
+void appendGif(GifFile& gif, SourceImage& image) {
+  const auto part = static_cast<std::uint32_t>(image.sharedTables.size());
+  image.sharedTables.push_back(globalTable(gif));
+  image.frames.reserve(image.frames.size() + gif.frames.size());
+  for (GifFrame& frame : gif.frames) {
+    image.frames.push_back(describeFrame(frame, part));
+  }
 }
 
 const std::uint8_t* GifDecodeMatching::tableFor(const GifFile& gif,

@@ -17,6 +17,9 @@
 // the description and keep its frames where they are.
 void describeGif(GifFile& gif, SourceImage& image);
 
+// Adds gif's images to image as a part of their own, after those there.
+void appendGif(GifFile& gif, SourceImage& image);
+
 // Lets the reader store each image's pixels already matched to palette
 // entries, through maps, which the sprite assembly then finds matched as
 // far as the reader went. Pixels that are diffused stay GIF indices, and so

@@ -69,6 +69,13 @@ void printOptionProblem(const RunOutcome& outcome) {
     case OptionStatus::BadActionFrame:
       std::printf("Bad action frame in %s (use 0 to 65535)\n", argument);
       return;
+    case OptionStatus::BadSheet:
+      std::printf("Bad sheet in %s (use COLSxROWS, for example -g=8x6)\n",
+                  argument);
+      return;
+    case OptionStatus::BadAlphaThreshold:
+      std::printf("Bad alpha threshold in %s (use 0 to 255)\n", argument);
+      return;
     case OptionStatus::BadShift:
       std::printf(
           "Bad shift in %s (use one value, or six comma-separated values, "
@@ -114,6 +121,18 @@ void printSpriteProblem(const RunOutcome& outcome) {
         std::printf("Can't translate color table\n");
       }
       return;
+    case SpriteStatus::NeedsIndices:
+      if (directionFile) {
+        std::printf(
+            "Option -n keeps color indices, but direction file %s holds "
+            "true-color pixels\n",
+            argument);
+      } else {
+        std::printf(
+            "Option -n keeps color indices, but the image holds true-color "
+            "pixels\n");
+      }
+      return;
     case SpriteStatus::ImagesNotDivisible:
       std::printf("%s images don't divide into 6 directions\n", argument);
       return;
@@ -126,6 +145,48 @@ void printSpriteProblem(const RunOutcome& outcome) {
           "Direction file %s holds a different number of images than "
           "the input\n",
           argument);
+      return;
+  }
+}
+
+void printFolderProblem(const RunOutcome& outcome) {
+  switch (outcome.folder) {
+    case FolderStatus::Ok:
+    case FolderStatus::Unreadable:
+      std::printf("Can't read folder %s\n", outcome.argument.c_str());
+      return;
+    case FolderStatus::NoImageFile:
+      std::printf("Folder %s holds no GIF or PNG file\n",
+                  outcome.argument.c_str());
+      return;
+    case FolderStatus::CanvasMismatch:
+      std::printf(
+          "File %s is %u x %u, but the first file of its folder is %u x %u\n",
+          outcome.file.c_str(), outcome.numbers[0], outcome.numbers[1],
+          outcome.numbers[2], outcome.numbers[3]);
+      return;
+  }
+}
+
+void printSheetProblem(const RunOutcome& outcome) {
+  switch (outcome.sheet) {
+    case SheetStatus::Ok:
+    case SheetStatus::NotStill:
+      if (outcome.numbers[0] == 0) {
+        std::printf("A sprite sheet (-g=) is one image, not a folder\n");
+      } else {
+        std::printf("A sprite sheet (-g=) is one image, but %s holds %u\n",
+                    outcome.argument.c_str(), outcome.numbers[0]);
+      }
+      return;
+    case SheetStatus::DoesNotDivide:
+      std::printf(
+          "The sheet's %u x %u pixels don't divide into %u x %u cells\n",
+          outcome.numbers[0], outcome.numbers[1], outcome.numbers[2],
+          outcome.numbers[3]);
+      return;
+    case SheetStatus::NoMemory:
+      std::printf("Not enough memory\n");
       return;
   }
 }
@@ -150,19 +211,35 @@ void printOutcome(const RunOutcome& outcome) {
                   paletteFileProblem(outcome.palette));
       return;
     case RunStep::Open:
-      if (directionFile) {
+      if (!outcome.file.empty()) {
+        std::printf("Can't open file %s of the folder\n", outcome.file.c_str());
+      } else if (directionFile) {
         std::printf("Can't open direction file %s\n", argument);
       } else {
         std::printf("Can't open input file\n");
       }
       return;
     case RunStep::Read:
-      if (outcome.gif == GifStatus::NoMemory) break;
-      if (directionFile) {
+      if (outcome.gif == GifStatus::NoMemory ||
+          outcome.png == PngStatus::NoMemory) {
+        break;
+      }
+      if (outcome.png == PngStatus::TooLarge) {
+        std::printf("Image too large for FRM\n");
+      } else if (!outcome.file.empty()) {
+        std::printf("Can't read file or file corrupted: %s\n",
+                    outcome.file.c_str());
+      } else if (directionFile) {
         std::printf("Can't read direction file %s\n", argument);
       } else {
         std::printf("Can't read file or file corrupted\n");
       }
+      return;
+    case RunStep::Folder:
+      printFolderProblem(outcome);
+      return;
+    case RunStep::Sheet:
+      printSheetProblem(outcome);
       return;
     case RunStep::Sprite:
       printSpriteProblem(outcome);

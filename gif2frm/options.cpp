@@ -65,6 +65,22 @@ bool parseMatchMode(const char* text, ColorMatch& mode) {
   return true;
 }
 
+// -g='s COLSxROWS: two whole numbers from 1 to 65535 with an x between.
+bool parseSheet(const char* text, Options& options) {
+  const char* x = std::strchr(text, 'x');
+  if (x == nullptr) return false;
+  const std::string columns(text, x);
+  std::uint16_t across = 0;
+  std::uint16_t down = 0;
+  if (!parseUnsigned16(columns.c_str(), across) ||
+      !parseUnsigned16(x + 1, down) || across == 0 || down == 0) {
+    return false;
+  }
+  options.sheetColumns = across;
+  options.sheetRows = down;
+  return true;
+}
+
 // One whole decimal number with an optional sign, from text up to end, that
 // fits 32 bits.
 bool parseSigned32(const char* text, const char* end, std::int32_t& value) {
@@ -132,6 +148,8 @@ OptionStatus applyAddedOption(const char* argument, Options& options) {
     }
   } else if (std::strcmp(argument, "-6") == 0) {
     options.sixDirectionsInOne = true;
+  } else if (std::strcmp(argument, "-c") == 0) {
+    options.trim = true;
   } else if (int direction = directionOption(argument); direction != 0) {
     options.directionFiles[direction] = argument + 3;
     options.hasDirectionFile[direction] = true;
@@ -148,6 +166,14 @@ OptionStatus applyAddedOption(const char* argument, Options& options) {
       return OptionStatus::BadActionFrame;
     }
     options.hasActionFrame = true;
+  } else if (startsWith(argument, "-g=")) {
+    if (!parseSheet(argument + 3, options)) return OptionStatus::BadSheet;
+  } else if (startsWith(argument, "-t=")) {
+    std::uint16_t threshold = 0;
+    if (!parseUnsigned16(argument + 3, threshold) || threshold > 255) {
+      return OptionStatus::BadAlphaThreshold;
+    }
+    options.alphaThreshold = static_cast<std::uint8_t>(threshold);
   } else if (startsWith(argument, "-o=")) {
     options.outputPath = argument + 3;
     options.hasOutputPath = true;

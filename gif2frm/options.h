@@ -28,6 +28,10 @@ struct Options {
   bool hasPaletteFile = false;  // -p= was given (even empty)
   ColorMatch matchMode = ColorMatch::FirstWithinDelta;  // -m=
   bool sixDirectionsInOne = false;                      // -6
+  bool trim = false;  // -c: each frame cut to its visible pixels
+  // -g=COLSxROWS: the input is a sprite sheet of so many cells; 0: it is not.
+  std::uint32_t sheetColumns = 0;
+  std::uint32_t sheetRows = 0;
   // -1=FILE to -5=FILE at [1] to [5]; [0] stays empty (the input).
   std::string directionFiles[kDirectionFileCount];
   bool hasDirectionFile[kDirectionFileCount] = {};
@@ -38,16 +42,21 @@ struct Options {
   std::string outputPath;             // -o=PATH; empty: current dir
   bool hasOutputPath = false;         // -o= was given (even empty)
   bool help = false;                  // -h or --help
+  // -t=Value: pixels (and palette entries) of true-colour images whose alpha
+  // is below it are transparent.
+  std::uint8_t alphaThreshold = 128;
 };
 
 // Why a command line cannot be run, or Ok.
 enum class OptionStatus {
   Ok,
-  Unknown,         // an argument is none of the options
-  BadMatchMode,    // -m= with a value that names no match mode
-  BadFrameRate,    // -f= with a value other than 0..65535 or gif
-  BadActionFrame,  // -a= with a value other than 0..65535
-  BadShift,        // -x= or -y= with a list other than six whole numbers
+  Unknown,            // an argument is none of the options
+  BadMatchMode,       // -m= with a value that names no match mode
+  BadFrameRate,       // -f= with a value other than 0..65535 or gif
+  BadActionFrame,     // -a= with a value other than 0..65535
+  BadShift,           // -x= or -y= with a list other than six whole numbers
+  BadAlphaThreshold,  // -t= with a value other than 0..255
+  BadSheet,           // -g= with a value other than COLSxROWS
   // The options taken together: checked after every argument was read.
   MixedDirectionSources,  // -6 together with -1= to -5=
   MissingDirectionFile,   // some but not all of -1= to -5=

@@ -9,10 +9,11 @@
 #include "color/palette_file.h"
 #include "gif/lzw_decoder.h"
 #include "gif2frm/conversion.h"
-#include "gif2frm/gif_source.h"
+#include "gif2frm/input_reader.h"
 #include "gif2frm/messages.h"
 #include "gif2frm/options.h"
 #include "gif2frm/sprite_assembly.h"
+#include "platform/directory.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
@@ -43,43 +44,36 @@ RunOutcome writeFrm(const FrmImage& image, const OutputTarget& target) {
   return outcome;
 }
 
-// The input is read through a window of this size, never whole.
-constexpr std::size_t kInputWindow = 64 * 1024;
-
-// Opens the GIF at path and loads it into gif, its pixels through
-// translation.
-RunOutcome loadFile(const char* path, GifFile& gif,
-                    PixelTranslation& translation) {
-  platform::InputFile file;
-  if (!file.open(path)) return endedAt(RunStep::Open);
-  platform::ByteBuffer window;
-  if (!window.allocate(kInputWindow)) return endedAt(RunStep::NoMemory);
-  GifInput input(file, window.data(), window.size());
-  RunOutcome loaded = loadGif(input, gif, LzwDecoder::instance(), &translation);
-  // A device error ends the data where it happened, which the load may
-  // or may not have noticed; either way the file is not what it seemed.
-  if (file.failed()) {
-    loaded.step = RunStep::Read;
-    loaded.gif = GifStatus::ReadFailed;
+// The name the output is named after: the input's path, or a folder's
+// without the separators after its name (renders/walk/ gives walk.frm).
+std::string inputName(const char* inputPath) {
+  std::string name(inputPath);
+  if (platform::isDirectory(inputPath)) {
+    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) {
+      name.pop_back();
+    }
   }
-  return loaded;
+  return name;
 }
 
 // Reads input number source (0 the last argument, 1 to 5 the files of -1=
 // to -5=) at path and adds its images to the sprite. A failure names the
 // number its message gives for the input, the file for a direction file.
-RunOutcome addInput(int source, const char* path, SpriteAssembly& sprite) {
-  GifFile gif;
-  GifDecodeMatching matching(sprite.colors(), sprite.maps());
-  RunOutcome outcome = loadFile(path, gif, matching);
+RunOutcome addInput(int source, const std::string& path,
+                    SpriteAssembly& sprite) {
+  InputReader reader(sprite);
+  SourceImage image;
+  RunOutcome outcome = reader.read(path, image);
   if (outcome.done()) {
-    SourceImage image;
-    describeGif(gif, image);
     outcome.sprite = sprite.add(image);
     if (outcome.sprite != SpriteStatus::Ok) outcome.step = RunStep::Sprite;
   }
   outcome.source = source;
-  if (!outcome.done()) outcome.argument = source == 0 ? sprite.detail() : path;
+  if (!outcome.done()) {
+    const bool namesFile = source != 0 || outcome.step == RunStep::Folder ||
+                           outcome.step == RunStep::Sheet;
+    outcome.argument = namesFile ? path : sprite.detail();
+  }
   return outcome;
 }
 
@@ -106,7 +100,7 @@ RunOutcome convertFiles(const char* inputPath, const Options& options,
   }
   return writeFrm(
       image,
-      outputTarget(outputFileName(inputPath),
+      outputTarget(outputFileName(inputName(inputPath)),
                    options.hasOutputPath ? &options.outputPath : nullptr));
 }
 

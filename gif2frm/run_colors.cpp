@@ -2,7 +2,8 @@
 
 #include "color/palette.h"
 
-RunColors::RunColors(const Options& options, const PaletteColors* palette) {
+RunColors::RunColors(const Options& options, const PaletteColors* palette)
+    : alphaThreshold_(options.alphaThreshold) {
   // The built-in palette is looked up on every run, also when a file's
   // palette or the identity map makes it unused.
   const std::uint8_t* builtIn = loadPalette();
@@ -33,4 +34,15 @@ MixPlans* RunColors::mixPlans() {
   if (!nearestCache_) nearestCache_.emplace(*settings_.lab);
   if (!mixPlans_) mixPlans_.emplace(*nearestCache_);
   return &*mixPlans_;
+}
+
+TrueColorMatch* RunColors::trueColorMatch() {
+  if (!trueColorMatch_) {
+    trueColorMatch_.emplace(settings_);
+    if (!trueColorMatch_->allocate()) {
+      trueColorMatch_.reset();
+      return nullptr;
+    }
+  }
+  return &*trueColorMatch_;
 }

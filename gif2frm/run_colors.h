@@ -6,6 +6,7 @@
 #ifndef GIF2FRM_CONVERTER_RUN_COLORS_H_
 #define GIF2FRM_CONVERTER_RUN_COLORS_H_
 
+#include <cstdint>
 #include <optional>
 
 #include "color/color_matching.h"
@@ -13,6 +14,7 @@
 #include "color/ordered_dither.h"
 #include "color/palette_file.h"
 #include "color/palette_lab.h"
+#include "color/true_color_match.h"
 #include "gif2frm/options.h"
 
 class RunColors {
@@ -39,12 +41,22 @@ class RunColors {
   // For ordered dithering: the plans of the colours it meets, kept for the
   // whole run; their memory is had on first need (MixPlans::reserve).
   MixPlans* mixPlans();
+  // For true-colour pixels matched without dithering: each colour's entry,
+  // kept for the whole run. Made on first use; null when its memory cannot
+  // be had.
+  TrueColorMatch* trueColorMatch();
+
+  // The alpha below which a true-colour pixel or a palette entry is
+  // transparent (-t=).
+  std::uint8_t alphaThreshold() const { return alphaThreshold_; }
 
  private:
   std::optional<PaletteLab> lab_;  // for every mode but first
   std::optional<NearestCache> nearestCache_;
   std::optional<MixPlans> mixPlans_;
+  std::optional<TrueColorMatch> trueColorMatch_;
   MatchSettings settings_;
+  std::uint8_t alphaThreshold_;
 };
 
 #endif  // GIF2FRM_CONVERTER_RUN_COLORS_H_

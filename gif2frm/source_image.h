@@ -43,6 +43,9 @@ struct SourceFrame {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint16_t delay = 0;  // hundredths of a second; 0 when none is given
+  // The part of the image the frame belongs to: the file it came from, in
+  // an image made of several files.
+  std::uint32_t part = 0;
   PixelForm form = PixelForm::Indices;
   // width x height pixels of the form (4 bytes each for Rgba), row after
   // row. A block with FrmFrameHeader's size of headroom in front can become
@@ -70,9 +73,10 @@ struct SourceFrame {
 struct SourceImage {
   std::uint32_t canvasWidth = 0;
   std::uint32_t canvasHeight = 0;
-  // The table of the Indices frames that have none of their own; it is
-  // matched before any frame, whether a frame uses it or not.
-  ColorTable sharedTable;
+  // For each part, the table of its Indices frames that have none of their
+  // own; a part's table is matched before its first frame, whether a frame
+  // uses it or not. A part's frames come one after another.
+  std::vector<ColorTable> sharedTables;
   std::vector<SourceFrame> frames;
 };
 

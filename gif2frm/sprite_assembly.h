@@ -35,6 +35,7 @@ class SpriteAssembly {
   // added: a reader may match pixels through them as it decodes
   // (GifDecodeMatching).
   RunColors& colors() { return colors_; }
+  const Options& options() const { return options_; }
   IndexedMaps& maps() { return maps_; }
 
   // Takes the next input of the sprite, decoded. In this order: it must hold

@@ -46,6 +46,7 @@ class InputFile : public ByteSource {
   const std::uint8_t* data_ = nullptr;  // the file's bytes; null: closed
   std::size_t size_ = 0;
   std::size_t position_ = 0;
+  std::size_t reported_ = 0;  // of position_, told to memory_files
 #elif defined(_WIN32)
   void* handle_ = nullptr;  // a HANDLE; null or INVALID_HANDLE_VALUE: closed
 #else

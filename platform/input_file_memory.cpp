@@ -12,6 +12,7 @@ bool InputFile::open(const char* path) {
   data_ = file->data();
   size_ = file->size();
   position_ = 0;
+  reported_ = 0;
   failed_ = false;
   return true;
 }
@@ -28,6 +29,11 @@ std::size_t InputFile::readSome(std::uint8_t* buffer, std::size_t size) {
   std::size_t got = size < left ? size : left;
   if (got != 0) std::memcpy(buffer, data_ + position_, got);
   position_ += got;
+  if (position_ - reported_ >= memory_files::kReadReportStep ||
+      (got != 0 && position_ == size_)) {
+    memory_files::reportRead(position_ - reported_);
+    reported_ = position_;
+  }
   return got;
 }
 
@@ -37,6 +43,7 @@ void InputFile::close() {
   data_ = nullptr;
   size_ = 0;
   position_ = 0;
+  reported_ = 0;
 }
 
 }  // namespace platform

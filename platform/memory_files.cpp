@@ -18,6 +18,7 @@ struct MemoryFile {
 // plenty.
 std::vector<MemoryFile> inputs;
 std::vector<MemoryFile> outputs;
+ReadListener readListener = nullptr;
 
 MemoryFile* find(std::vector<MemoryFile>& files, const std::string& name) {
   for (MemoryFile& file : files) {
@@ -64,6 +65,40 @@ bool isCurrentDirectory(const std::string& path) {
   return !path.empty() && fileName(path).empty();
 }
 
+namespace {
+
+// The folder's name with one slash after it: what the names of its inputs
+// begin with. Empty for a path that names no folder.
+std::string folderPrefix(const std::string& path) {
+  std::string folder = fileName(path);
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  if (!folder.empty()) folder.push_back('/');
+  return folder;
+}
+
+}  // namespace
+
+bool isInputFolder(const std::string& path) {
+  const std::string prefix = folderPrefix(path);
+  if (prefix.empty()) return false;
+  for (const MemoryFile& file : inputs) {
+    if (file.name.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+void listInputFolder(const std::string& path, std::vector<std::string>& names) {
+  const std::string prefix = folderPrefix(path);
+  if (prefix.empty()) return;
+  for (const MemoryFile& file : inputs) {
+    if (file.name.size() > prefix.size() &&
+        file.name.compare(0, prefix.size(), prefix) == 0 &&
+        file.name.find('/', prefix.size()) == std::string::npos) {
+      names.push_back(file.name.substr(prefix.size()));
+    }
+  }
+}
+
 std::uint8_t* addInput(const std::string& name, std::size_t size) {
   ByteBuffer bytes;
   if (!bytes.allocate(size)) return nullptr;
@@ -79,6 +114,12 @@ const ByteBuffer* findInput(const std::string& name) {
 bool commitOutput(const std::string& name, ByteBuffer&& bytes,
                   std::size_t size) {
   return store(outputs, name, std::move(bytes), size);
+}
+
+void setReadListener(ReadListener listener) { readListener = listener; }
+
+void reportRead(std::size_t bytes) {
+  if (readListener != nullptr && bytes != 0) readListener(bytes);
 }
 
 std::size_t outputCount() { return outputs.size(); }

@@ -3,13 +3,15 @@
 // them, OutputFile commits into the table of output files, and the caller
 // takes those afterwards. There is one directory, the current one: a name
 // is a file name in it, compared byte for byte once a leading "./" is
-// dropped, and no other directory exists to put an output in.
+// dropped. An input named FOLDER/NAME lies in the folder FOLDER, which
+// exists as long as an input lies in it (a folder of frames).
 #ifndef GIF2FRM_PLATFORM_MEMORY_FILES_H_
 #define GIF2FRM_PLATFORM_MEMORY_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/byte_buffer.h"
 
@@ -22,6 +24,12 @@ std::string fileName(const std::string& path);
 
 // Whether path names the current directory: ".", "./" and the like.
 bool isCurrentDirectory(const std::string& path);
+
+// Whether path names a folder that some input lies in.
+bool isInputFolder(const std::string& path);
+
+// The names of the inputs that lie directly in the folder at path.
+void listInputFolder(const std::string& path, std::vector<std::string>& names);
 
 // Makes room for an input file of size bytes under name, replacing one of
 // that name, and returns where its bytes go; null when the memory cannot be
@@ -36,6 +44,16 @@ const ByteBuffer* findInput(const std::string& name);
 // changed, when the table cannot grow.
 bool commitOutput(const std::string& name, ByteBuffer&& bytes,
                   std::size_t size);
+
+// Who is told how far a run has read its input files, so that the page can
+// show the progress of a large one: listener(bytes) gets the bytes read
+// since it was last called, at least kReadReportStep of them and at the end
+// of each file. Null (as at the start) tells no one.
+using ReadListener = void (*)(std::size_t bytes);
+constexpr std::size_t kReadReportStep = std::size_t{1} << 20;
+void setReadListener(ReadListener listener);
+// What InputFile calls as it hands out bytes.
+void reportRead(std::size_t bytes);
 
 // The output files in the order they were first committed.
 std::size_t outputCount();

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for building (argument
-# "build") or for building and testing (no argument, or "test").
+# "build"), for building the packages, which carry the page (argument
+# "package"), or for building and testing (no argument, or "test").
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 lists=("$here/ci/build-packages.txt")
-if [ "${1:-test}" != build ]; then lists+=("$here/ci/test-packages.txt"); fi
+if [ "${1:-test}" != build ]; then lists+=("$here/ci/package-packages.txt"); fi
+if [ "${1:-test}" = test ]; then lists+=("$here/ci/test-packages.txt"); fi
 
 missing=()
 for package in $(grep -hv '^\s*#' "${lists[@]}"); do
@@ -13,7 +15,7 @@ for package in $(grep -hv '^\s*#' "${lists[@]}"); do
 done
 # npm comes with NodeSource's nodejs, whose package replaces Debian's npm;
 # with Debian's nodejs it is a package of its own.
-if [ "${1:-test}" != build ] && ! command -v npm >/dev/null; then
+if [ "${1:-test}" = test ] && ! command -v npm >/dev/null; then
   missing+=(npm)
 fi
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -74,7 +74,6 @@ TEST(CommandLine, InputsThatCannotBeOpened) {
        std::vector<std::vector<std::string>>{{"missing.gif"},
                                              {"-n", "missing.gif"},
                                              {"-nope", "missing.gif"},
-                                             {"folder.gif"},
                                              {""}}) {
     ProgramResult run = runGif2frm(args, dir.path());
     EXPECT_EQ(run.exitStatus, 1) << args.back();
@@ -82,6 +81,11 @@ TEST(CommandLine, InputsThatCannotBeOpened) {
               expectOutput("Can't open input file\n"))
         << args.back();
   }
+  // A folder is a folder of frames, whatever its name.
+  ProgramResult folder = runGif2frm({"folder.gif"}, dir.path());
+  EXPECT_EQ(withoutAuthorship(folder.output),
+            expectOutput("Folder folder.gif holds no GIF or PNG file\n"));
+  EXPECT_EQ(folder.exitStatus, 1);
   // A lone -n is the input file's name: here such a file exists.
   ProgramResult run = runGif2frm({"-n"}, dir.path());
   EXPECT_EQ(withoutAuthorship(run.output), expectOutput("Empty GIF\n"));

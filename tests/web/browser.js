@@ -3,6 +3,7 @@
 // for comparison. Shared by the browser test and the speed measurement.
 'use strict';
 const childProcess = require('node:child_process');
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -62,15 +63,11 @@ async function runInPage(program, page, files, argumentLists) {
   for (const [name, bytes] of Object.entries(files)) {
     encoded[name] = Buffer.from(bytes).toString('base64');
   }
+  if (!await page.evaluate(() => typeof window.carriedForTest === 'function')) {
+    await defineCarrier(page);
+  }
   const results = await page.evaluate(async (run, filesBase64, lists) => {
     const decode = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
-    const encode = (bytes) => {
-      let binary = '';
-      for (let i = 0; i < bytes.length; i += 0x8000) {
-        binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-      }
-      return btoa(binary);
-    };
     const inputs = {};
     for (const name of Object.keys(filesBase64)) {
       inputs[name] = decode(filesBase64[name]);
@@ -80,7 +77,7 @@ async function runInPage(program, page, files, argumentLists) {
       const result = await gif2frm[run](inputs, args);
       const outputs = {};
       for (const name of Object.keys(result.outputs)) {
-        outputs[name] = encode(result.outputs[name]);
+        outputs[name] = await window.carriedForTest(result.outputs[name]);
       }
       answers.push({status: result.status, stdout: result.stdout, outputs});
     }
@@ -90,8 +87,46 @@ async function runInPage(program, page, files, argumentLists) {
     status: result.status,
     stdout: Buffer.from(result.stdout, 'utf8'),
     outputs: Object.fromEntries(Object.entries(result.outputs).map(
-        ([name, text]) => [name, Buffer.from(text, 'base64')])),
+        ([name, carried]) => [name, received(carried)])),
   }));
+}
+
+// Output files come back from the page as base64, or, above 64 KiB, as
+// their length and SHA-256 alone: carrying tens of megabytes through the
+// debugging protocol takes far longer than making them.
+const LARGEST_CARRIED = 1 << 16;
+
+async function defineCarrier(page) {
+  await page.evaluate((largest) => {
+    window.carriedForTest = async (bytes) => {
+      if (bytes.length > largest) {
+        const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
+        return {length: bytes.length,
+                sha256: Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join('')};
+      }
+      let binary = '';
+      for (let i = 0; i < bytes.length; i += 0x8000) {
+        binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+      }
+      return btoa(binary);
+    };
+  }, LARGEST_CARRIED);
+}
+
+// A carried output as a Buffer, or {length, sha256} for a large one.
+function received(carried) {
+  return typeof carried === 'string' ? Buffer.from(carried, 'base64') : carried;
+}
+
+// The bytes of an output file as tests compare them: hex, or the length and
+// SHA-256 of a large one (whether from the page or the native program).
+function outputText(bytes) {
+  if (bytes.sha256 !== undefined) return `${bytes.length} bytes, sha256 ${bytes.sha256}`;
+  if (bytes.length > LARGEST_CARRIED) {
+    return `${bytes.length} bytes, sha256 ` +
+           crypto.createHash('sha256').update(bytes).digest('hex');
+  }
+  return bytes.toString('hex');
 }
 
 // The native program on the same files, in a folder of their own, called by
@@ -122,5 +157,5 @@ const convertNatively = (...rest) => runNatively('gif2frm', ...rest);
 
 module.exports = {
   projectRoot, pageDir, nativeProgram, openPage, runInPage, runNatively,
-  convertInPage, convertNatively,
+  convertInPage, convertNatively, defineCarrier, received, outputText,
 };

@@ -1,6 +1,7 @@
-// The page in a real browser, opened from file://: its API gives the native
-// program's bytes, messages and statuses on the GIF corpus, and a person
-// using the page with a mouse or the keyboard gets the same.
+// The page in a real browser, opened from file://: its API (whose runs go
+// through the worker) gives the native program's bytes, messages and
+// statuses on the GIF corpus, and a person using the page with a mouse or the
+// keyboard gets the same; the preview shows the frames frm2gif -i lists.
 'use strict';
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -9,6 +10,7 @@ const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
   projectRoot, openPage, runInPage, runNatively, convertInPage, convertNatively,
+  outputText,
 } = require('./browser.js');
 
 const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
@@ -40,7 +42,7 @@ function describe(result) {
     status: result.status,
     stdout: result.stdout.toString('utf8'),
     outputs: Object.fromEntries(Object.entries(result.outputs).map(
-        ([name, bytes]) => [name, bytes.toString('hex')])),
+        ([name, bytes]) => [name, outputText(bytes)])),
   };
 }
 
@@ -148,37 +150,18 @@ test('frm2gif: the same GIF bytes, messages and status as the native viewer',
   assert.equal(Object.keys(inPage[1].outputs).length, 6);
 });
 
-async function messagesAfterConverting(page) {
+
+// The one run of a Convert, once it is over: its message, status, files.
+async function convertedRun(page) {
   await page.waitForFunction(() => {
-    const status = document.getElementById('messages').getAttribute('data-status');
-    return status !== null && !document.getElementById('convert').disabled;
-  });
-  return page.$eval('#messages', (element) => ({
-    text: element.textContent, status: element.getAttribute('data-status'),
+    const {state} = window.gif2frmPage;
+    return state.jobs.length > 0 && !state.running;
+  }, {polling: 50});
+  return page.$eval('#results li', (item) => ({
+    text: item.querySelector('pre.messages').textContent,
+    status: item.getAttribute('data-status'),
+    downloads: Array.from(item.querySelectorAll('a')).map((a) => a.download),
   }));
-}
-
-// The preview's images once the browser has decoded them: the alt text,
-// the width, and the first frame as the browser draws it (a PNG data URL;
-// the page may fetch nothing, not even its own blob: URLs).
-async function previewImages(page) {
-  assert.equal(await page.$eval('#preview', (e) => e.hidden), false);
-  return page.$$eval('#preview-frames img', (images) => Promise.all(
-      images.map(async (image) => {
-        await image.decode();
-        return {alt: image.alt, width: image.naturalWidth,
-                drawn: window.drawnForTest(image)};
-      })));
-}
-
-// A GIF's first frame as the page's browser draws it.
-async function drawnGif(page, bytes) {
-  return page.evaluate(async (base64) => {
-    const image = new Image();
-    image.src = 'data:image/gif;base64,' + base64;
-    await image.decode();
-    return window.drawnForTest(image);
-  }, bytes.toString('base64'));
 }
 
 // The page as a person finds it: each test of the page starts from a new
@@ -187,15 +170,6 @@ async function freshPage() {
   const {page} = session;
   await page.reload();
   await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
-  await page.evaluate(() => {
-    window.drawnForTest = (image) => {
-      const canvas = document.createElement('canvas');
-      canvas.width = image.naturalWidth;
-      canvas.height = image.naturalHeight;
-      canvas.getContext('2d').drawImage(image, 0, 0);
-      return canvas.toDataURL();
-    };
-  });
   return page;
 }
 
@@ -212,50 +186,143 @@ function savedDownload(client, folder) {
   });
 }
 
-test('the page: pick a GIF, set options, read the messages, download the FRM',
+async function typeInto(page, selector, text) {
+  await page.$eval(selector, (input) => { input.value = ''; });
+  await page.type(selector, text);
+}
+
+// "direction frame width height offsetX offsetY left top" rows of frm2gif -i.
+function framesOfInfo(stdout) {
+  const lines = stdout.toString('utf8').split('\n');
+  const start = lines.findIndex((line) => line.startsWith('direction frame'));
+  return lines.slice(start + 1).filter((line) => line.trim() !== '')
+      .map((line) => line.trim().split(/\s+/).map(Number));
+}
+
+// What the preview shows for the current frame, direction by direction:
+// the rectangle drawn, the reference point and the text beside it.
+function previewFrame(page) {
+  return page.$$eval('#preview-directions figure', (figures) => figures.map((f) => ({
+    rect: f.querySelector('canvas.result').getAttribute('data-rect'),
+    reference: f.querySelector('canvas.result').getAttribute('data-reference'),
+    info: f.querySelector('.frame-info').textContent,
+  })));
+}
+
+// Steps through every frame with the Next frame button and checks each
+// direction's rectangle against what the native frm2gif -i prints.
+async function checkFrameStepping(page, frm, frmName) {
+  const info = runNatively('frm2gif', {[frmName]: frm}, ['-i', frmName]);
+  const rows = framesOfInfo(info.stdout);
+  const directions = Math.max(...rows.map((r) => r[0])) + 1;
+  const frames = rows.length / directions;
+  await page.waitForSelector('#preview:not([hidden]) canvas.result[data-rect]');
+  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
+               `Frame 1 of ${frames}`);
+  for (let k = 0; k < frames; k++) {
+    const shown = await previewFrame(page);
+    assert.equal(shown.length, directions);
+    shown.forEach((figure, d) => {
+      const [, frame, width, height, offsetX, offsetY, left, top] =
+          rows[d * frames + k];
+      assert.equal(frame, k);
+      assert.equal(figure.rect, `${left},${top},${width},${height}`,
+                   `direction ${d} frame ${k}`);
+      assert.equal(figure.reference, `${left + Math.floor(width / 2)},${top + height}`);
+      assert.equal(figure.info, `frame ${k + 1}: ${width} \u00d7 ${height} pixels at ` +
+                                `(${left}, ${top}), offset (${offsetX}, ${offsetY})`);
+    });
+    await page.click('#next-frame');
+  }
+  // Round again to the first.
+  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
+               `Frame 1 of ${frames}`);
+}
+
+test('the page: pick a GIF, set options, read the messages, download the FRM, step through its frames',
      async () => {
   const page = await freshPage();
-  const picker = await page.$('#gif-files');
-  await picker.uploadFile(walkGif);
-  await page.click('#no-translation');
-  await page.$eval('#x-shift', (input) => { input.value = ''; });
-  await page.type('#x-shift', '7');
-  await page.$eval('#x-shift', (input) =>
-      input.dispatchEvent(new Event('input', {bubbles: true})));
+  await (await page.$('#files')).uploadFile(walkGif);
+  await page.click('#option-n');
+  await typeInto(page, '#option-x', '7');
   assert.equal(await page.$eval('#command-line', (e) => e.textContent),
                'gif2frm -n -x=7 walk.gif');
 
   await page.click('#convert');
-  const shown = await messagesAfterConverting(page);
+  const shown = await convertedRun(page);
   const native = convertNatively({'walk.gif': fs.readFileSync(walkGif)},
                                  ['-n', '-x=7', 'walk.gif']);
   assert.equal(shown.text, native.stdout.toString('utf8'));
   assert.equal(shown.status, '0');
+  assert.deepEqual(shown.downloads, ['walk.frm']);
 
-  // The preview plays what the native frm2gif makes of that FRM.
-  const viewed = runNatively('frm2gif', native.outputs, ['walk.frm']);
-  const [image] = await previewImages(page);
-  assert.equal(image.alt, 'walk.frm, one direction');
-  assert.ok(image.width > 0);
-  assert.equal(image.drawn, await drawnGif(page, viewed.outputs['walk.gif']));
+  // The preview opens by itself on the one sprite, frame by frame as
+  // frm2gif lays it out.
+  await checkFrameStepping(page, native.outputs['walk.frm'], 'walk.frm');
+  assert.equal(await page.$eval('canvas.result', (c) => c.getAttribute('aria-label')),
+               'walk.frm, one direction');
 
   // The download link gives the file itself, as the browser saves it.
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
   const client = await session.browser.target().createCDPSession();
   try {
-    // Saved under the download's id, to be found whatever the name.
     await client.send('Browser.setDownloadBehavior', {
       behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true,
     });
-    const links = await page.$$eval('#downloads a', (as) => as.map((a) => a.download));
-    assert.deepEqual(links, ['walk.frm']);
     const saved = savedDownload(client, downloads);
-    await page.click('#downloads a');
+    await page.click('#results a');
     assert.deepEqual(await saved, native.outputs['walk.frm']);
   } finally {
     await client.detach();
     fs.rmSync(downloads, {recursive: true, force: true});
   }
+});
+
+test('the preview: play and pause, zoom by whole factors, backgrounds, the source beside the result',
+     async () => {
+  const page = await freshPage();
+  await (await page.$('#files')).uploadFile(walkGif);
+  await page.click('#convert');
+  await convertedRun(page);
+  await page.waitForSelector('#preview:not([hidden]) canvas.result[data-rect]');
+  const size = () => page.$eval('canvas.result', (c) => [c.width, c.height]);
+  const [width, height] = await size();
+  await page.select('#zoom', '1');
+  assert.deepEqual(await size(), [width / 3, height / 3]);
+  await page.select('#zoom', '5');
+  assert.deepEqual(await size(), [width / 3 * 5, height / 3 * 5]);
+  // Behind the sprite: black, or a colour picked; the picture itself is
+  // transparent there (a corner of a 32 x 48 walking figure).
+  const behind = () => page.$eval('canvas.result', (c) => [
+    getComputedStyle(c).backgroundColor,
+    Array.from(c.getContext('2d').getImageData(c.width - 3, 3, 1, 1).data).join(),
+  ]);
+  await page.select('#background', 'black');
+  assert.deepEqual(await behind(), ['rgb(0, 0, 0)', '0,0,0,0']);
+  await page.select('#background', 'color');
+  await page.$eval('#background-color', (input) => {
+    input.value = '#204060';
+    input.dispatchEvent(new Event('input', {bubbles: true}));
+  });
+  assert.deepEqual(await behind(), ['rgb(32, 64, 96)', '0,0,0,0']);
+  // The source, zoomed alike, beside it; hidden on request.
+  await page.waitForFunction(() => {
+    const source = document.querySelector('.source');
+    return source && source.width > 0;
+  });
+  assert.deepEqual(await page.$eval('.source', (c) => [c.width, c.height]),
+                   [32 * 5, 48 * 5]);
+  await page.click('#show-source');
+  assert.equal(await page.$eval('.source', (c) => c.hidden), true);
+  // Play moves on by itself; Pause stops it.
+  await page.click('#play');
+  await page.waitForFunction(
+      () => document.getElementById('frame-number').textContent !== 'Frame 1 of 8');
+  await page.click('#play');
+  const paused = await page.$eval('#frame-number', (e) => e.textContent);
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.equal(await page.$eval('#frame-number', (e) => e.textContent), paused);
+  assert.deepEqual(session.problems, []);
 });
 
 test('the page refuses a file that is not a GIF with the program\'s message',
@@ -266,14 +333,14 @@ test('the page refuses a file that is not a GIF with the program\'s message',
     // Text, not a GIF: no signature, no screen descriptor.
     const bad = path.join(folder, 'notes.gif');
     fs.writeFileSync(bad, 'These are notes, not a picture.\n');
-    await (await page.$('#gif-files')).uploadFile(bad);
+    await (await page.$('#files')).uploadFile(bad);
     await page.click('#convert');
-    const shown = await messagesAfterConverting(page);
+    const shown = await convertedRun(page);
     const native = convertNatively({'notes.gif': fs.readFileSync(bad)}, ['notes.gif']);
     assert.equal(native.status, 1);
     assert.equal(shown.text, native.stdout.toString('utf8'));
     assert.equal(shown.status, '1');
-    assert.equal(await page.$$eval('#downloads a', (as) => as.length), 0);
+    assert.deepEqual(shown.downloads, []);
   } finally {
     fs.rmSync(folder, {recursive: true, force: true});
   }
@@ -296,66 +363,117 @@ test('the page: a GIF and a palette file dropped together are converted together
         new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
   }, Object.fromEntries(Object.entries(files).map(
       ([name, bytes]) => [name, bytes.toString('base64')])));
+  await page.waitForFunction(() =>
+      document.getElementById('command-line').textContent !== 'gif2frm');
   assert.equal(await page.$eval('#command-line', (e) => e.textContent),
                'gif2frm -p=palette.pal walk.gif');
   await page.click('#convert');
-  const shown = await messagesAfterConverting(page);
+  const shown = await convertedRun(page);
   const native = convertNatively(files, ['-p=palette.pal', 'walk.gif']);
   assert.equal(shown.text, native.stdout.toString('utf8'));
-  assert.deepEqual(await page.$$eval('#downloads a', (as) => as.map((a) => a.download)),
-                   Object.keys(native.outputs));
+  assert.deepEqual(shown.downloads, Object.keys(native.outputs));
 });
 
-test('the page: help texts are the program\'s, six GIFs become six directions',
+test('the form is the core\'s option table: its help texts, defaults and choices',
      async () => {
   const page = await freshPage();
-  assert.equal(await page.$eval('[data-help-for="-d="]', (e) => e.textContent),
-               'Set color delta to Value (default 4)');
-  assert.equal(await page.$eval('[data-help-for="-n"]', (e) => e.textContent),
-               'Don\'t translate color tables');
+  const help = convertNatively({}, ['--help']).stdout.toString('utf8');
+  const fields = await page.$$eval('#options .option', (rows) => rows.map((row) => {
+    const input = row.querySelector('input, select');
+    return {key: input.getAttribute('data-key'), type: input.type,
+            value: input.type === 'checkbox' ? String(input.checked) : input.value,
+            choices: Array.from(row.querySelectorAll('option')).map((o) => o.value),
+            help: row.querySelector('.help').textContent};
+  }));
+  // Every option of --help that takes a value or is a switch has its field,
+  // in the order of --help, but the palette file and the direction files
+  // (each in a section of its own) and help and the output path.
+  const flags = [...help.matchAll(/^ {2}(-[^\t ,]+)/gm)].map((m) => m[1]);
+  const keys = [...new Set(flags.map((flag) => flag.replace(/=.*/, '=')))]
+      .filter((key) => !['-p=', '-1=', '-o=', '-h'].includes(key));
+  assert.deepEqual(fields.map((f) => f.key), keys);
+  // Each help text is the lines of --help for it, joined.
+  const helpOf = (key) => [...help.matchAll(/^ {2}(-[^\t]*)\t+(.*)\n((?:\t\t.*\n)*)/gm)]
+      .filter((m) => m[1].replace(/=.*/, '=').replace(/,.*/, '') === key)
+      .map((m) => [m[2], ...m[3].split('\n').map((l) => l.trim())]
+          .filter((l) => l !== '').join(' '))
+      .join(' ');
+  for (const field of fields) assert.equal(field.help, helpOf(field.key), field.key);
+  const byKey = Object.fromEntries(fields.map((f) => [f.key, f]));
+  assert.equal(byKey['-d='].value, '4');
+  assert.equal(byKey['-n'].type, 'checkbox');
+  assert.deepEqual(byKey['-m='].choices, ['first', 'nearest', 'dither', 'ordered']);
+  assert.equal(byKey['-m='].value, 'first');
+  assert.match(await page.$eval('#palette-help', (e) => e.textContent), /^Match colors/);
+});
 
+test('the page: six GIFs become six directions, or six sprites; the preview shows six directions side by side',
+     async () => {
+  const page = await freshPage();
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-six-'));
   try {
     const names = ['e.gif', 'n.gif', 'ne.gif', 'nw.gif', 'se.gif', 's.gif'];
     const paths = names.map((name) => path.join(folder, name));
     paths.forEach((file) => fs.copyFileSync(walkGif, file));
-    await (await page.$('#gif-files')).uploadFile(...paths);
+    await (await page.$('#files')).uploadFile(...paths);
     // In name order, the first is direction 0, the input; pick n.gif for it.
     await page.select('#directions select[data-index="1"]', '0');
     await page.select('#directions select[data-index="0"]', '1');
+    const args = ['-1=e.gif', '-2=ne.gif', '-3=nw.gif', '-4=s.gif', '-5=se.gif', 'n.gif'];
     assert.equal(await page.$eval('#command-line', (e) => e.textContent),
-                 'gif2frm -1=e.gif -2=ne.gif -3=nw.gif -4=s.gif -5=se.gif n.gif');
+                 ['gif2frm', ...args].join(' '));
     await page.click('#convert');
-    const shown = await messagesAfterConverting(page);
+    const shown = await convertedRun(page);
     const files = Object.fromEntries(names.map((name) => [name, fs.readFileSync(walkGif)]));
-    const native = convertNatively(
-        files, ['-1=e.gif', '-2=ne.gif', '-3=nw.gif', '-4=s.gif', '-5=se.gif', 'n.gif']);
+    const native = convertNatively(files, args);
     assert.equal(shown.text, native.stdout.toString('utf8'));
-    assert.deepEqual(await page.$$eval('#downloads a', (as) => as.map((a) => a.download)),
-                     Object.keys(native.outputs));
-    // Every direction plays, in direction order.
-    const images = await previewImages(page);
-    assert.deepEqual(images.map((image) => image.alt),
+    assert.deepEqual(shown.downloads, Object.keys(native.outputs));
+    assert.deepEqual(await page.$$eval('canvas.result', (cs) =>
+        cs.map((c) => c.getAttribute('aria-label'))),
                      [0, 1, 2, 3, 4, 5].map((d) => `n.frm, direction ${d}`));
-    assert.ok(images.every((image) => image.width > 0));
+    await checkFrameStepping(page, native.outputs['n.frm'], 'n.frm');
+
+    // The same six as six sprites of their own.
+    await page.click('#grouping-each');
+    assert.equal(await page.$eval('#directions', (e) => e.hidden), true);
+    assert.match(await page.$eval('#command-line', (e) => e.textContent),
+                 /^gif2frm e\.gif {3}\(and 5 more, one run per image\)$/);
+    await page.click('#convert');
+    await convertedRun(page);
+    assert.deepEqual(await page.$$eval('#results a', (as) => as.map((a) => a.download)),
+                     ['e.frm', 'n.frm', 'ne.frm', 'nw.frm', 's.frm', 'se.frm']);
   } finally {
     fs.rmSync(folder, {recursive: true, force: true});
   }
 });
 
+test('a six-direction sprite from one GIF (-6): the rectangles of every direction',
+     async () => {
+  const page = await freshPage();
+  const gif = path.join(projectRoot, 'tests', 'data', 'golden', 'six_in_one.gif');
+  await (await page.$('#files')).uploadFile(gif);
+  await page.click('#option-6');
+  await page.click('#convert');
+  const shown = await convertedRun(page);
+  const native = convertNatively({'six_in_one.gif': fs.readFileSync(gif)},
+                                 ['-6', 'six_in_one.gif']);
+  assert.equal(shown.text, native.stdout.toString('utf8'));
+  await checkFrameStepping(page, native.outputs['six_in_one.frm'], 'six_in_one.frm');
+});
+
 test('the page works from the keyboard alone', async () => {
   const page = await freshPage();
-  await (await page.$('#gif-files')).uploadFile(walkGif);
+  await (await page.$('#files')).uploadFile(walkGif);
   // Tab from the top reaches every control, in the order of the form.
   await page.evaluate(() => document.activeElement.blur());
   const reached = [];
-  for (let i = 0; i < 20; i++) {
+  for (let i = 0; i < 30; i++) {
     await page.keyboard.press('Tab');
     reached.push(await page.evaluate(() => document.activeElement.id));
     if (reached[reached.length - 1] === 'convert') break;
   }
-  for (const id of ['gif-files', 'palette-file', 'match-mode', 'color-delta',
-                    'no-translation', 'x-shift', 'frame-rate', 'convert']) {
+  for (const id of ['files', 'folder', 'palette-file', 'option-d', 'option-n',
+                    'option-x', 'option-m', 'option-f', 'convert']) {
     assert.ok(reached.includes(id), `${id} is not reached by Tab: ${reached}`);
   }
   // Every control has a name a screen reader can say.
@@ -366,8 +484,32 @@ test('the page works from the keyboard alone', async () => {
   assert.deepEqual(unnamed, []);
 
   await page.keyboard.press('Enter');
-  const shown = await messagesAfterConverting(page);
+  const shown = await convertedRun(page);
   assert.equal(shown.status, '0');
   assert.match(shown.text, /File converted succesfuly!!!\n$/);
+  // The preview takes the focus and its keys: the arrows step, + zooms.
+  await page.waitForSelector('#preview:not([hidden]) canvas.result[data-rect]');
+  await page.waitForFunction(() => document.activeElement.id === 'preview-heading');
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.$eval('#frame-number', (e) => e.textContent), 'Frame 3 of 8');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await page.$eval('#frame-number', (e) => e.textContent), 'Frame 2 of 8');
+  const zoom = Number(await page.$eval('#zoom', (e) => e.value));
+  await page.keyboard.press('+');
+  assert.equal(Number(await page.$eval('#zoom', (e) => e.value)), zoom + 1);
+  await page.keyboard.press(' ');
+  assert.equal(await page.$eval('#play', (e) => e.getAttribute('aria-pressed')), 'true');
+  await page.keyboard.press(' ');
+  assert.equal(await page.$eval('#play', (e) => e.getAttribute('aria-pressed')), 'false');
+  // The .zip button, the downloads and the preview buttons are reached too.
+  const more = [];
+  await page.focus('#results-heading');
+  for (let i = 0; i < 6; i++) {
+    await page.keyboard.press('Tab');
+    more.push(await page.evaluate(() => document.activeElement.id ||
+                                        document.activeElement.className));
+  }
+  assert.ok(more.includes('download-zip') && more.includes('preview-button'), `${more}`);
   assert.deepEqual(session.problems, []);
 });

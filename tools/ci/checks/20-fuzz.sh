@@ -3,11 +3,12 @@
 # UBSan) and fuzzes each for a fixed number of runs from a fixed seed,
 # starting from the GIF corpus, the test data and fuzz/regressions (the FRM
 # reader from the FRM files among them, the palette file target from the
-# palette files and fuzz/palette_seeds). Then the MemorySanitizer build of
-# the GIF load, the conversion, the palette files and the FRM reader
-# (fuzz-msan) replays every input the fuzzing kept: no uninitialised byte may
-# reach a decision or an output file. Any crash, leak, sanitizer report or
-# broken check fails the step; the input that did it is kept in
+# palette files and fuzz/palette_seeds, the PNG reader from the PNG
+# corpus). Then the MemorySanitizer build of the GIF load, the conversion,
+# the palette files, the FRM reader and the PNG reader (fuzz-msan) replays
+# every input the fuzzing kept: no uninitialised byte may reach a decision
+# or an output file. Any crash, leak, sanitizer report or broken check fails
+# the step; the input that did it is kept in
 # build/fuzz/findings/. (The ci and asan test runs already replay the same
 # folders through every target.)
 set -euo pipefail
@@ -17,23 +18,26 @@ cd "$(dirname "$0")/../../.."
 # alone runs about 2,500 inputs a second there, the whole conversion 1,700),
 # half a minute for the palette files. The FRM reader turns most inputs away
 # after its 62-byte header and runs about 50,000 a second here: 2,000,000
-# runs take 40 s, a minute when busy.
+# runs take 40 s, a minute when busy. The PNG reader reads each input twice
+# (in memory and through a small window), about 380 inputs a second here
+# when busy: 25,000 runs take about a minute.
 targets=(gif_load_fuzzer conversion_fuzzer lzw_differential_fuzzer
-         palette_file_fuzzer frm_reader_fuzzer)
+         palette_file_fuzzer frm_reader_fuzzer png_decode_fuzzer)
 msan_targets=(gif_load_fuzzer conversion_fuzzer palette_file_fuzzer
-              frm_reader_fuzzer)
+              frm_reader_fuzzer png_decode_fuzzer)
 declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000
                 [lzw_differential_fuzzer]=100000 [palette_file_fuzzer]=500000
-                [frm_reader_fuzzer]=2000000)
+                [frm_reader_fuzzer]=2000000 [png_decode_fuzzer]=25000)
 declare -A dicts=([gif_load_fuzzer]=gif [conversion_fuzzer]=gif
-                 [lzw_differential_fuzzer]=gif [palette_file_fuzzer]=palette)
+                 [lzw_differential_fuzzer]=gif [palette_file_fuzzer]=palette
+                 [png_decode_fuzzer]=png)
 declare -A seeds=([gif_load_fuzzer]=seeds [conversion_fuzzer]=seeds
                  [lzw_differential_fuzzer]=seeds [palette_file_fuzzer]=palette-seeds
-                 [frm_reader_fuzzer]=frm-seeds)
+                 [frm_reader_fuzzer]=frm-seeds [png_decode_fuzzer]=png-seeds)
 # The largest palette file layout is 33,536 bytes.
 declare -A lengths=([gif_load_fuzzer]=16384 [conversion_fuzzer]=16384
                    [lzw_differential_fuzzer]=16384 [palette_file_fuzzer]=40000
-                   [frm_reader_fuzzer]=16384)
+                   [frm_reader_fuzzer]=16384 [png_decode_fuzzer]=16384)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
@@ -48,7 +52,7 @@ trap 'rm -rf "$work"' EXIT
 flatten() {
   local into=$1 pattern=$2 n=0
   mkdir "$into"
-  for folder in ../shared/gif-corpus tests/data fuzz/regressions; do
+  for folder in ../shared/gif-corpus ../shared/png-corpus tests/data fuzz/regressions; do
     [ -d "$folder" ] || continue
     while IFS= read -r -d '' file; do
       n=$((n + 1))
@@ -59,6 +63,7 @@ flatten() {
 }
 flatten "$work/seeds" '*.gif'
 flatten "$work/frm-seeds" '*.frm'
+flatten "$work/png-seeds" '*png'
 mkdir "$work/palette-seeds"
 cp resources/palette.pal resources/palette.act resources/palette.gpl \
   fuzz/palette_seeds/* "$work/palette-seeds/"

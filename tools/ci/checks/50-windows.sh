@@ -9,14 +9,11 @@ cd "$(dirname "$0")/../../.."
 started=$SECONDS
 prefix=build/win64/wine-prefix
 
-# The .zip carries the page, which the web build (emscripten) makes.
-echo "-- the page for the packages"
-cmake --preset web >/dev/null
-cmake --build --preset web >/dev/null
-
+# The .zip carries the page, which each build makes with the web preset
+# (in build/web), as the README's commands do.
 for preset in win64 win32; do
   echo "-- $preset: configure and build"
-  cmake --preset "$preset" -DGIF2FRM_WEB_DIR="$PWD/build/web" >/dev/null
+  cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The page: the web build (the core compiled by emscripten), then the browser
-# test in Debian's Chromium, headless, driven by puppeteer-core: the page
+# tests in Debian's Chromium, headless, driven by puppeteer-core: the page
 # opened from file:// converts the GIF corpus to the native program's bytes
-# and messages, its frm2gif gives the native viewer's GIFs, the preview
-# plays the converted sprite, and the page works with the mouse and the
-# keyboard.
+# and messages, one file at a time through its API and all at once as a
+# batch with its .zip; its frm2gif gives the native viewer's GIFs; the page
+# answers input while a large file converts, Cancel stops a batch, the
+# preview steps through the frames frm2gif -i lists, and the page works with
+# the mouse and the keyboard.
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 started=$SECONDS
@@ -26,5 +28,6 @@ echo "-- the browser test"
 (cd tests/web && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
 GIF2FRM_NATIVE=$(realpath "$native")
 export GIF2FRM_NATIVE
-(cd tests/web && node --test page.test.js)
+# One browser at a time: the machine has two cores.
+(cd tests/web && node --test --test-concurrency=1 page.test.js batch.test.js)
 echo "web check: $((SECONDS - started)) s"

@@ -1,7 +1,9 @@
-// Standard output as bytes, exactly as the program writes them: every write
-// goes to the instance's onWrite(fd, bytes) (see api.js), where emscripten's
-// own version would decode the text line by line.
+// What the core calls in JavaScript (see worker.js, where each instance gets
+// its onWrite and onReadProgress).
 mergeInto(LibraryManager.library, {
+  // Standard output as bytes, exactly as the program writes them: every
+  // write goes to onWrite(fd, bytes), where emscripten's own version would
+  // decode the text line by line.
   fd_write__deps: [],
   fd_write__postset: '',
   fd_write__sig: 'iiiii',
@@ -17,5 +19,11 @@ mergeInto(LibraryManager.library, {
     }
     HEAPU32[pnum >>> 2] = written;
     return 0;
+  },
+
+  // The input bytes read since the last call (platform/memory_files.h).
+  web_read_progress__sig: 'vi',
+  web_read_progress: function(bytes) {
+    Module['onReadProgress'](bytes >>> 0);
   },
 });
