@@ -17,6 +17,10 @@ constexpr std::int32_t kShifts[16] = {
 // The first frame, frames that only longer directions have, and the largest
 // value -a= takes.
 constexpr std::uint16_t kActionFrames[4] = {0, 1, 5, 65535};
+// The default, the extremes (0: nothing is transparent; 255: only opaque
+// pixels are not), and the values on either side of the default's edge.
+constexpr std::uint8_t kAlphaThresholds[8] = {128, 0,   1,   127,
+                                              129, 200, 254, 255};
 
 }  // namespace
 
@@ -29,8 +33,14 @@ FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
     input.options.matchMode = kModes[data[1] % 4];
     return input;
   }
+  if (size >= 2 && data[0] == 'T') {
+    FuzzInput input = splitFuzzInput(data + 2, size - 2);
+    input.options.alphaThreshold = kAlphaThresholds[data[1] & 7];
+    input.options.trim = (data[1] & 8) != 0;
+    return input;
+  }
   FuzzInput input{Options{}, data, size};
-  if (size == 0 || data[0] == 'G') return input;
+  if (size == 0 || data[0] == 'G' || data[0] == 0x89) return input;
   const std::uint8_t flags = data[0];
   const std::uint8_t shifts = size > 1 ? data[1] : 0;
   input.options.translateColors = (flags & 1) == 0;

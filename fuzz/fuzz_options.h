@@ -14,6 +14,14 @@
 // An input that starts with 'M' spends one byte more in front of all that:
 // the byte after the 'M' chooses the match mode (first, nearest, dither,
 // ordered, by its value modulo 4), and the rest is read as above.
+//
+// An input that starts with the PNG signature's first byte (0x89, every
+// real PNG and APNG) is converted whole with the default options too. One
+// that starts with 'T' spends a byte more, like 'M', and the rest is read as
+// above (an 'M' may follow):
+//
+//   bits 0-2  -t=, one of kAlphaThresholds (the default 128 first)
+//   bit 3     -c (each frame trimmed to its visible pixels)
 #ifndef GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
 #define GIF2FRM_FUZZ_FUZZ_OPTIONS_H_
 
@@ -24,6 +32,7 @@
 
 struct FuzzInput {
   Options options;
+  // The input file's bytes, whatever it is (a GIF, a PNG or neither).
   const std::uint8_t* gif;
   std::size_t gifSize;
 };

@@ -119,7 +119,9 @@ PngStatus readSignatureAndHeader(Decoding& d) {
   if (noMemory) return PngStatus::NoMemory;
   const std::size_t have = static_cast<std::size_t>(
       std::min<std::uint64_t>(d.watch.bytesSeen(), kPngSignatureLength));
-  if (std::memcmp(d.input.window(), kSignature, have) != 0) {
+  // An empty stream in memory may have no window at all: memcmp must not
+  // be handed its null pointer, even for 0 bytes.
+  if (have != 0 && std::memcmp(d.input.window(), kSignature, have) != 0) {
     return PngStatus::NotPng;
   }
   if (have < kPngSignatureLength) return PngStatus::ReadFailed;

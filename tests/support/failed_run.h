@@ -8,14 +8,16 @@
 #include <utility>
 #include <vector>
 
-// Files a run finds in its directory: name and bytes.
+// Files a run finds in its directory: name and bytes; a name with a slash
+// is a file in a folder, which is made for it.
 using DirectoryFiles =
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
 
 // Runs gif2frm with args in a fresh directory holding files, then again with
 // an older outputName there as well. Each run must print the banner and
 // message alone, end with status 1 and leave every file as it found it: no
-// output, the older one untouched, no temporary file.
+// output, the older one untouched, no temporary file, in the directory or
+// in any folder in it.
 void expectFailureLeavesDirectoryAsItWas(const DirectoryFiles& files,
                                          const std::vector<std::string>& args,
                                          const std::string& message,

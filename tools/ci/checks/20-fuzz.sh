@@ -4,11 +4,12 @@
 # starting from the GIF corpus, the test data and fuzz/regressions (the FRM
 # reader from the FRM files among them, the palette file target from the
 # palette files and fuzz/palette_seeds, the PNG reader from the PNG
-# corpus). Then the MemorySanitizer build of the GIF load, the conversion,
-# the palette files, the FRM reader and the PNG reader (fuzz-msan) replays
-# every input the fuzzing kept: no uninitialised byte may reach a decision
-# or an output file. Any crash, leak, sanitizer report or broken check fails
-# the step; the input that did it is kept in
+# corpus, the PNG conversion from it and fuzz/png_conversion_seeds). Then
+# the MemorySanitizer build of the GIF load, the conversion, the palette
+# files, the FRM reader, the PNG reader and the PNG conversion (fuzz-msan)
+# replays every input the fuzzing kept: no uninitialised byte may reach a
+# decision or an output file. Any crash, leak, sanitizer report or broken
+# check fails the step; the input that did it is kept in
 # build/fuzz/findings/. (The ci and asan test runs already replay the same
 # folders through every target.)
 set -euo pipefail
@@ -20,24 +21,30 @@ cd "$(dirname "$0")/../../.."
 # after its 62-byte header and runs about 50,000 a second here: 2,000,000
 # runs take 40 s, a minute when busy. The PNG reader reads each input twice
 # (in memory and through a small window), about 380 inputs a second here
-# when busy: 25,000 runs take about a minute.
+# when busy: 25,000 runs take about a minute. The PNG conversion reads each
+# input twice as well and converts it, about 200 inputs a second here when
+# busy after 20 s of loading its seeds: 10,000 runs take about a minute.
 targets=(gif_load_fuzzer conversion_fuzzer lzw_differential_fuzzer
-         palette_file_fuzzer frm_reader_fuzzer png_decode_fuzzer)
+         palette_file_fuzzer frm_reader_fuzzer png_decode_fuzzer
+         png_conversion_fuzzer)
 msan_targets=(gif_load_fuzzer conversion_fuzzer palette_file_fuzzer
-              frm_reader_fuzzer png_decode_fuzzer)
+              frm_reader_fuzzer png_decode_fuzzer png_conversion_fuzzer)
 declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000
                 [lzw_differential_fuzzer]=100000 [palette_file_fuzzer]=500000
-                [frm_reader_fuzzer]=2000000 [png_decode_fuzzer]=25000)
+                [frm_reader_fuzzer]=2000000 [png_decode_fuzzer]=25000
+                [png_conversion_fuzzer]=10000)
 declare -A dicts=([gif_load_fuzzer]=gif [conversion_fuzzer]=gif
                  [lzw_differential_fuzzer]=gif [palette_file_fuzzer]=palette
-                 [png_decode_fuzzer]=png)
+                 [png_decode_fuzzer]=png [png_conversion_fuzzer]=png)
 declare -A seeds=([gif_load_fuzzer]=seeds [conversion_fuzzer]=seeds
                  [lzw_differential_fuzzer]=seeds [palette_file_fuzzer]=palette-seeds
-                 [frm_reader_fuzzer]=frm-seeds [png_decode_fuzzer]=png-seeds)
+                 [frm_reader_fuzzer]=frm-seeds [png_decode_fuzzer]=png-seeds
+                 [png_conversion_fuzzer]=png-conversion-seeds)
 # The largest palette file layout is 33,536 bytes.
 declare -A lengths=([gif_load_fuzzer]=16384 [conversion_fuzzer]=16384
                    [lzw_differential_fuzzer]=16384 [palette_file_fuzzer]=40000
-                   [frm_reader_fuzzer]=16384 [png_decode_fuzzer]=16384)
+                   [frm_reader_fuzzer]=16384 [png_decode_fuzzer]=16384
+                   [png_conversion_fuzzer]=16384)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
@@ -64,6 +71,9 @@ flatten() {
 flatten "$work/seeds" '*.gif'
 flatten "$work/frm-seeds" '*.frm'
 flatten "$work/png-seeds" '*png'
+# The PNG conversion also from the golden PNGs behind option prefixes.
+cp -r "$work/png-seeds" "$work/png-conversion-seeds"
+cp fuzz/png_conversion_seeds/* "$work/png-conversion-seeds/"
 mkdir "$work/palette-seeds"
 cp resources/palette.pal resources/palette.act resources/palette.gpl \
   fuzz/palette_seeds/* "$work/palette-seeds/"
