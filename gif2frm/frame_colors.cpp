@@ -95,6 +95,25 @@ void ditherPixels(const SourceFrame& frame, Dithering& diffusion,
   }
 }
 
+// The same for rows of red, green, blue and alpha. out may be the frame's
+// own block: a row's entries land at or before the bytes of its first
+// pixel, each after its pixel was read, and before any later row.
+template <typename Dithering>
+void ditherRgba(const SourceFrame& frame, Dithering& dithering,
+                std::uint8_t* out) {
+  const std::uint8_t* in =
+      frame.pixels != nullptr ? frame.pixels->data() : nullptr;
+  const std::size_t available = in != nullptr ? frame.pixels->size() : 0;
+  const std::size_t rowBytes = std::size_t{frame.width} * 4;
+  for (std::uint32_t y = 0; y < frame.height; ++y) {
+    std::uint8_t* dst = out + std::size_t{y} * frame.width;
+    const std::size_t start = rowBytes * y;
+    const std::uint32_t delivered =
+        start + rowBytes <= available ? frame.deliveredInRow(y) : 0;
+    dithering.rowRgba(delivered != 0 ? in + start : dst, delivered, dst);
+  }
+}
+
 // The map of pixels that hold palette entries already.
 constexpr struct IdentityTable {
   std::uint8_t entries[256];
@@ -174,6 +193,18 @@ ColorStatus FrameColors::prepareIndices(const SourceImage& image,
 // indices for -n to keep.
 ColorStatus FrameColors::prepareRgba(const SourceFrame& frame) {
   if (!colors_.settings().translate) return ColorStatus::NeedsIndices;
+  if ((diffusion_ || ordered_) && frame.pixelCount() != 0) {
+    // Dithered on the 8-bit colours: the ordered pattern laid over the
+    // canvas from the frame's place on it.
+    const std::uint8_t threshold = colors_.alphaThreshold();
+    const bool started = diffusion_
+                             ? diffusion_->startRgba(frame.width, threshold)
+                             : ordered_->startRgba(frame.width, threshold,
+                                                   frame.left, frame.top);
+    if (!started) return ColorStatus::NoMemory;
+    dithering_ = true;
+    return ColorStatus::Ok;
+  }
   trueColors_ = colors_.trueColorMatch();
   if (trueColors_ == nullptr) return ColorStatus::NoMemory;
   if (colors_.settings().match != ColorMatch::FirstWithinDelta) {
@@ -212,7 +243,11 @@ void FrameColors::writeRgba(const SourceFrame& frame, std::uint8_t* out) {
 }
 
 void FrameColors::write(const SourceFrame& frame, std::uint8_t* out) {
-  if (frame.form == PixelForm::Rgba) {
+  if (frame.form == PixelForm::Rgba && dithering_ && diffusion_) {
+    ditherRgba(frame, *diffusion_, out);
+  } else if (frame.form == PixelForm::Rgba && dithering_) {
+    ditherRgba(frame, *ordered_, out);
+  } else if (frame.form == PixelForm::Rgba) {
     writeRgba(frame, out);
   } else if (dithering_ && diffusion_) {
     ditherPixels(frame, *diffusion_, out);

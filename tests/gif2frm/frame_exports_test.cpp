@@ -146,7 +146,7 @@ std::vector<std::string> joined(std::vector<std::string> options,
 
 TEST(FrameExports, FoldersSheetAndAnimationMakeTheSameSprite) {
   const Exports exports;
-  for (const char* mode : {"-m=nearest", "-m=dither"}) {
+  for (const char* mode : {"-m=nearest", "-m=dither", "-m=ordered"}) {
     Bytes untrimmed;
     for (bool trim : {false, true}) {
       SCOPED_TRACE(std::string(mode) + (trim ? " -c" : ""));
