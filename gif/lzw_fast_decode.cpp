@@ -10,14 +10,22 @@
 // image, or once the frame is nearly full -- decoding goes on the plain way,
 // through the stack, until the next clear code.
 #include <cstring>
-#include <type_traits>
 
-#include "gif/gif_file.h"
 #include "gif/lzw_decoder.h"
 
 namespace {
 
 constexpr std::uint32_t kMaxCodeWidth = 12;
+
+// The steps of the decoding loop are inlined into it, whatever the compiler
+// would decide, and what is rare stays out of it.
+#if defined(__GNUC__)
+#define LZW_ALWAYS_INLINE inline __attribute__((always_inline))
+#define LZW_NOINLINE __attribute__((noinline))
+#else
+#define LZW_ALWAYS_INLINE inline
+#define LZW_NOINLINE
+#endif
 
 // The table of an image stored as the GIF's own indices.
 constexpr struct UntranslatedTable {
@@ -75,11 +83,8 @@ struct BitState {
 // up. The next sub-block's length byte is read only when a code needs bits
 // beyond the current one, exactly when the plain code reader reads it, so the
 // input ends up in the same place. Rare: kept out of the decoding loop.
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-BitState
-refillSlowly(GifInput& input, BitState state, std::uint32_t width) {
+LZW_NOINLINE BitState refillSlowly(GifInput& input, BitState state,
+                                   std::uint32_t width) {
   while (state.count < width) {
     if (state.block < state.blockEnd) {
       do {
@@ -171,6 +176,122 @@ struct FastState {
   bool literalsFirst;
 };
 
+// What decodeKnownStrings keeps in registers: the fast path's state, where
+// the next string goes and how many pixels the frame still has room for.
+struct KnownRun {
+  BitState reader;
+  std::uint32_t width;
+  std::uint32_t mask;
+  std::uint32_t next;
+  std::uint32_t limit;  // mask + 1, the slot that ends the current width
+  std::uint32_t previousCode;
+  std::uint8_t* destination;
+  std::uint64_t room;
+};
+
+// What stays the same while it runs.
+struct KnownTarget {
+  GifInput& input;
+  LzwDecoder& decoder;
+  std::uint8_t* out;
+  const std::uint8_t* table;
+  std::uint32_t literalCodes;  // the clear code: literals stand below it
+};
+
+// Defines the slot next as previousCode's string plus first; following is
+// how the string of the slot after it stands in the frame.
+LZW_ALWAYS_INLINE void defineSlot(KnownRun& run, const KnownTarget& target,
+                                  std::uint8_t first, std::uint64_t following) {
+  target.decoder.suffix[run.next] = first;
+  target.decoder.prefix[run.next] = static_cast<std::int16_t>(run.previousCode);
+  target.decoder.knownStrings[run.next + 1] = following;
+}
+
+// A literal the short way: one byte through the table.
+LZW_ALWAYS_INLINE void storeLiteral(KnownRun& run, const KnownTarget& target,
+                                    std::uint32_t literal) {
+  // With a minimum code size of 9 literals go up to 511; each stands for
+  // its low byte, as in the plain decoder.
+  const auto byte = static_cast<std::uint8_t>(literal);
+  const std::uint8_t stored = target.table[byte];
+  const auto at = static_cast<std::uint64_t>(run.destination - target.out);
+  *run.destination = stored;
+  defineSlot(run, target, byte, packString(at, 2, byte, stored));
+  run.previousCode = literal;
+  ++run.destination;
+  --run.room;
+}
+
+// Any known string that fits, the one way for all: a word copy from where it
+// was written before. A literal copies whatever its start points at, and
+// then its byte over the first one copied. The slot about to be defined
+// (known == next) copies all but its last byte, which is not written yet: it
+// is its first.
+LZW_ALWAYS_INLINE void storeKnownString(KnownRun& run,
+                                        const KnownTarget& target,
+                                        std::uint32_t known,
+                                        std::uint64_t entry,
+                                        std::uint32_t length) {
+  const auto at = static_cast<std::uint64_t>(run.destination - target.out);
+  defineSlot(run, target, firstByte(entry), writtenAt(entry, at) + 1);
+  run.previousCode = known;
+  const std::uint8_t stored = storedFirstByte(entry);
+  if (known != run.next) {
+    copyString(run.destination, target.out + stringStart(entry), length);
+  } else {
+    copyString(run.destination, target.out + stringStart(entry), length - 1);
+    run.destination[length - 1] = stored;
+  }
+  *run.destination = stored;
+  run.destination += length;
+  run.room -= length;
+}
+
+// Decodes codes up to the slot at which the width grows. Returns true when
+// a code that this path does not take stopped it (a reader failure
+// included), with that code in code and the run as it was before it.
+template <bool kLiteralsFirst>
+LZW_ALWAYS_INLINE bool decodeSegment(KnownRun& run, const KnownTarget& target,
+                                     int& code) {
+  for (;;) {
+    code = takeCode(target.input, run.reader, run.width, run.mask);
+    const auto known = static_cast<std::uint32_t>(code);
+    if (kLiteralsFirst && known < target.literalCodes && run.room != 0) {
+      storeLiteral(run, target, known);
+      if (++run.next == run.limit) return false;
+      continue;
+    }
+    // The reader's negative results compare as huge here. The slot about
+    // to be defined (known == next) is previousCode's string and its own
+    // first byte.
+    if (known > run.next) return true;
+    const std::uint64_t entry = target.decoder.knownStrings[known];
+    const std::uint32_t length = stringLength(entry);
+    // A length of 0 (the clear and end codes) comes out huge.
+    if (length - std::uint64_t{1} >= run.room) return true;
+    storeKnownString(run, target, known, entry, length);
+    if (++run.next == run.limit) return false;
+  }
+}
+
+// The dictionary is full: codes decode against it and define nothing.
+// Returns the first code that this path does not take.
+LZW_ALWAYS_INLINE int decodeFullDictionary(KnownRun& run,
+                                           const KnownTarget& target) {
+  for (;;) {
+    const int code = takeCode(target.input, run.reader, run.width, run.mask);
+    const auto known = static_cast<std::uint32_t>(code);
+    if (known >= run.next) return code;
+    const std::uint64_t entry = target.decoder.knownStrings[known];
+    const std::uint32_t length = stringLength(entry);
+    if (length - std::uint64_t{1} >= run.room) return code;
+    copyString(run.destination, target.out + stringStart(entry), length);
+    *run.destination = storedFirstByte(entry);
+    run.destination += length;
+    run.room -= length;
+  }
+}
+
 // Decodes codes that stand for strings the fast path knows -- literals,
 // slots defined since the last clear, and the slot about to be defined --
 // while they fit in the frame, and returns the first code that is anything
@@ -185,299 +306,234 @@ struct FastState {
 // decoder then tries literals first, for the next stretch of one code width,
 // as long as the last stretch's strings averaged under 1 1/16 pixels.
 //
-// Kept out of line so that the compiler gives its state registers of its own.
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-int decodeKnownStrings(FastState& state, GifInput& input,
-                       LzwDecoder& decoder, std::uint8_t* const out,
-                       const std::uint64_t capacity,
-                       const std::uint8_t* const table) {
-  BitState reader = state.reader;
-  std::uint32_t width = state.width;
-  std::uint32_t mask = state.mask;
-  std::uint32_t next = state.next;
-  std::uint32_t previousCode = state.previousCode;
-  // Where the next string goes, and how many pixels the frame still has
-  // room for. (Pixels past the frame are the caller's to count.)
+// Kept out of line so that the compiler gives its state registers of its
+// own; the steps above are inlined into it.
+LZW_NOINLINE int decodeKnownStrings(FastState& state, GifInput& input,
+                                    LzwDecoder& decoder,
+                                    std::uint8_t* const out,
+                                    const std::uint64_t capacity,
+                                    const std::uint8_t* const table) {
+  const KnownTarget target{input, decoder, out, table,
+                           static_cast<std::uint32_t>(decoder.clearCode)};
+  // Pixels past the frame are the caller's to count.
   const std::uint64_t start =
       state.emitted < capacity ? state.emitted : capacity;
-  std::uint8_t* destination = out + start;
-  std::uint64_t room = capacity - start;
-
-  const auto literalCodes = static_cast<std::uint32_t>(decoder.clearCode);
+  KnownRun run{state.reader,       state.width,     state.mask,
+               state.next,         state.mask + 1,  state.previousCode,
+               target.out + start, capacity - start};
   int code = 0;
-  std::uint32_t limit = mask + 1;
+  bool stopped = false;
+  // One segment per code width: each code defines a slot, up to the one at
+  // which the width grows.
+  while (run.next <= run.mask) {
+    run.limit = run.mask + 1;
+    const std::uint32_t codes = run.limit - run.next;
+    const std::uint8_t* const segmentStart = run.destination;
+    stopped = state.literalsFirst ? decodeSegment<true>(run, target, code)
+                                  : decodeSegment<false>(run, target, code);
+    if (stopped) break;
+    state.literalsFirst =
+        static_cast<std::uint64_t>(run.destination - segmentStart) * 16 <
+        std::uint64_t{codes} * 17;
+    if (run.width == kMaxCodeWidth) break;
+    ++run.width;
+    run.mask = run.mask * 2 + 1;
+  }
+  if (!stopped) code = decodeFullDictionary(run, target);
 
-  // Decodes codes up to the slot at which the width grows: true when a code
-  // that this path does not take stopped it.
-  const auto decodeSegment = [&](auto literalsFirst) -> bool {
-    for (;;) {
-      code = takeCode(input, reader, width, mask);
-      const auto known = static_cast<std::uint32_t>(code);
-      if constexpr (decltype(literalsFirst)::value) {
-        if (known < literalCodes && room != 0) {
-          // With a minimum code size of 9 literals go up to 511; each stands
-          // for its low byte, as in the plain decoder.
-          const auto byte = static_cast<std::uint8_t>(known);
-          const std::uint8_t stored = table[byte];
-          *destination = stored;
-          decoder.suffix[next] = byte;
-          decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
-          decoder.knownStrings[next + 1] = packString(
-              static_cast<std::uint64_t>(destination - out), 2, byte, stored);
-          previousCode = known;
-          ++destination;
-          --room;
-          if (++next == limit) return false;
-          continue;
-        }
-      }
-      // The reader's negative results compare as huge here. The slot about
-      // to be defined (known == next) is previousCode's string and its own
-      // first byte.
-      if (known > next) return true;
-      const std::uint64_t entry = decoder.knownStrings[known];
-      const std::uint32_t length = stringLength(entry);
-      // A length of 0 (the clear and end codes) comes out huge.
-      if (length - std::uint64_t{1} >= room) return true;
-      const std::uint8_t first = firstByte(entry);
-      decoder.suffix[next] = first;
-      decoder.prefix[next] = static_cast<std::int16_t>(previousCode);
-      decoder.knownStrings[next + 1] =
-          writtenAt(entry, static_cast<std::uint64_t>(destination - out)) + 1;
-      previousCode = known;
-      // A literal copies whatever its start points at, and then its byte
-      // over the first one copied. The slot about to be defined copies all
-      // but its last byte, which is not written yet: it is its first.
-      const std::uint8_t stored = storedFirstByte(entry);
-      if (known != next) {
-        copyString(destination, out + stringStart(entry), length);
-      } else {
-        copyString(destination, out + stringStart(entry), length - 1);
-        destination[length - 1] = stored;
-      }
-      *destination = stored;
-      destination += length;
-      room -= length;
-      if (++next == limit) return false;
-    }
-  };
-
-  const auto decodeCodes = [&]() -> int {
-    // One pass per code width: each code defines a slot, up to the one at
-    // which the width grows.
-    while (next <= mask) {
-      limit = mask + 1;
-      const std::uint32_t codes = limit - next;
-      const std::uint8_t* const segmentStart = destination;
-      const bool stopped = state.literalsFirst
-                               ? decodeSegment(std::true_type{})
-                               : decodeSegment(std::false_type{});
-      if (stopped) return code;
-      state.literalsFirst =
-          static_cast<std::uint64_t>(destination - segmentStart) * 16 <
-          std::uint64_t{codes} * 17;
-      if (width == kMaxCodeWidth) break;
-      ++width;
-      mask = mask * 2 + 1;
-    }
-    // The dictionary is full: codes decode against it and define nothing.
-    for (;;) {
-      code = takeCode(input, reader, width, mask);
-      const auto known = static_cast<std::uint32_t>(code);
-      if (known >= next) return code;
-      const std::uint64_t entry = decoder.knownStrings[known];
-      const std::uint32_t length = stringLength(entry);
-      if (length - std::uint64_t{1} >= room) return code;
-      copyString(destination, out + stringStart(entry), length);
-      *destination = storedFirstByte(entry);
-      destination += length;
-      room -= length;
-    }
-  };
-  code = decodeCodes();
-
-  state.reader = reader;
-  state.width = width;
-  state.mask = mask;
-  state.next = next;
-  state.previousCode = previousCode;
-  state.emitted += static_cast<std::uint64_t>(destination - (out + start));
+  state.reader = run.reader;
+  state.width = run.width;
+  state.mask = run.mask;
+  state.next = run.next;
+  state.previousCode = run.previousCode;
+  state.emitted +=
+      static_cast<std::uint64_t>(run.destination - (target.out + start));
   return code;
+}
+
+// One image the fast way: decodeKnownStrings for as long as it can go, the
+// plain way where it cannot, until the next clear code.
+class FastDecode {
+ public:
+  FastDecode(LzwDecoder& decoder, GifInput& input, LzwOutput& output);
+  LzwStatus run();
+
+ private:
+  int takePlainly() {
+    return takeCode(input_, state_.reader, state_.width, state_.mask);
+  }
+  int takeKnownStrings();
+  int restart(int code);
+  LzwStatus takeFirstCode(int code);
+  LzwStatus takePlainCode(int code);
+  bool emitCounted(std::uint8_t byte);
+  LzwStatus finish(LzwStatus status);
+  LzwStatus stopAtWholeLines(LzwStatus status);
+  void save();
+
+  LzwDecoder& decoder_;
+  GifInput& input_;
+  LzwOutput& output_;
+  const std::uint64_t capacity_;
+  const std::uint64_t lineWidth_;
+  std::uint8_t* const out_;
+  // Every pixel is stored through the table: the output's, or none.
+  const std::uint8_t* const table_;
+  FastState state_{};
+  // The first byte of previousCode's string, kept on the plain path only:
+  // on the fast path it is the first byte of the string of the slot about to
+  // be defined, knownStrings[state_.next].
+  int firstChar_ = 0;
+  bool plain_ = true;
+};
+
+FastDecode::FastDecode(LzwDecoder& decoder, GifInput& input, LzwOutput& output)
+    : decoder_(decoder),
+      input_(input),
+      output_(output),
+      capacity_(output.capacity()),
+      lineWidth_(output.lineLength),
+      out_(output.pixels),
+      table_(output.table != nullptr ? output.table : kUntranslated) {
+  // The strings every image starts with: the literals, and the clear and
+  // end codes, which stand for none.
+  for (int code = 0; code < decoder.clearCode; ++code) {
+    const auto byte = static_cast<std::uint8_t>(code);
+    decoder.knownStrings[code] = packString(0, 1, byte, table_[byte]);
+  }
+  decoder.knownStrings[decoder.clearCode] = 0;
+  decoder.knownStrings[decoder.endCode] = 0;
+  state_.width = static_cast<std::uint32_t>(decoder.codeWidth);
+  state_.mask = (1u << state_.width) - 1;
+  state_.next = static_cast<std::uint32_t>(decoder.nextCode);
+}
+
+LzwStatus FastDecode::run() {
+  // The data starts as a clear code leaves it (the leading clear code is
+  // optional): its first code defines no slot, whichever code it is.
+  bool atStart = true;
+  for (;;) {
+    int code = plain_ ? takePlainly() : takeKnownStrings();
+    const bool first = code == decoder_.clearCode || atStart;
+    if (first) {
+      atStart = false;
+      code = restart(code);
+    }
+    if (code == decoder_.endCode || code == LzwDecoder::kEndOfBlocks) {
+      return finish(LzwStatus::Ok);
+    }
+    // The data ran out: whole lines only.
+    if (code < 0) return stopAtWholeLines(LzwStatus::Ok);
+    const LzwStatus status = first ? takeFirstCode(code) : takePlainCode(code);
+    if (status == LzwStatus::DictionaryCycle) return stopAtWholeLines(status);
+    if (failed(status)) return finish(status);
+  }
+}
+
+int FastDecode::takeKnownStrings() {
+  const int code =
+      decodeKnownStrings(state_, input_, decoder_, out_, capacity_, table_);
+  firstChar_ = firstByte(decoder_.knownStrings[state_.next]);
+  return code;
+}
+
+// A clear code, or the start of the data: the code space starts again, and
+// the codes after it go the fast way. Returns the first code that is not a
+// clear code.
+int FastDecode::restart(int code) {
+  state_.width = static_cast<std::uint32_t>(decoder_.minCodeSize + 1);
+  state_.mask = (1u << state_.width) - 1;
+  state_.next = static_cast<std::uint32_t>(decoder_.firstCode);
+  plain_ = false;
+  while (code == decoder_.clearCode) code = takePlainly();
+  return code;
+}
+
+// The first code after a clear: nothing is defined yet, and an undefined
+// code is taken as 0.
+LzwStatus FastDecode::takeFirstCode(int code) {
+  if (code >= decoder_.firstCode) code = 0;
+  state_.previousCode = static_cast<std::uint32_t>(code);
+  firstChar_ = code;
+  const auto byte = static_cast<std::uint8_t>(code);
+  const std::uint64_t emitted = state_.emitted;
+  decoder_.knownStrings[state_.next] =
+      packString(emitted < capacity_ ? emitted : 0, 2, byte, table_[byte]);
+  return emitCounted(byte) ? LzwStatus::Ok : LzwStatus::PixelOverflow;
+}
+
+// A code beyond the dictionary, or a string that does not fit in the frame:
+// the plain way, exactly as the reference decoder goes, until the next clear
+// code. The code space goes through the decoder's own fields.
+LzwStatus FastDecode::takePlainCode(int code) {
+  plain_ = true;
+  save();
+  auto previousCode = static_cast<int>(state_.previousCode);
+  int depth = decoder_.stackCode(code, previousCode, firstChar_);
+  state_.width = static_cast<std::uint32_t>(decoder_.codeWidth);
+  state_.mask = static_cast<std::uint32_t>(decoder_.codeLimit) - 1;
+  state_.next = static_cast<std::uint32_t>(decoder_.nextCode);
+  state_.previousCode = static_cast<std::uint32_t>(previousCode);
+  if (depth == 0) return LzwStatus::DictionaryCycle;
+  while (depth > 0) {
+    if (!emitCounted(decoder_.stack[--depth])) return LzwStatus::PixelOverflow;
+  }
+  return LzwStatus::Ok;
+}
+
+// Stores one pixel the plain way. Those past the frame are counted, not
+// stored: the plain decoder reports the overflow only when the line holding
+// them is complete, or at the end of the data. False once that line is.
+bool FastDecode::emitCounted(std::uint8_t byte) {
+  if (lineWidth_ == 0) return false;  // no room for any pixel
+  std::uint64_t& emitted = state_.emitted;
+  if (emitted < capacity_) out_[emitted] = table_[byte];
+  ++emitted;
+  return emitted != capacity_ + lineWidth_;
+}
+
+// End of the data, or an overflow: the pixels up to the frame's end count as
+// delivered; any beyond it make the last line overflow.
+LzwStatus FastDecode::finish(LzwStatus status) {
+  save();
+  const std::uint64_t emitted = state_.emitted;
+  if (status == LzwStatus::Ok && emitted > capacity_) {
+    status = LzwStatus::PixelOverflow;
+  }
+  output_.delivered = emitted < capacity_ ? emitted : capacity_;
+  return status;
+}
+
+// The data ran out, or the dictionary loops: delivered is what the plain
+// decoder would have stored by now, its whole lines.
+LzwStatus FastDecode::stopAtWholeLines(LzwStatus status) {
+  save();
+  if (lineWidth_ != 0) {
+    const std::uint64_t emitted = state_.emitted;
+    const std::uint64_t shown = emitted < capacity_ ? emitted : capacity_;
+    output_.delivered = shown / lineWidth_ * lineWidth_;
+  }
+  return status;
+}
+
+// The code space into the decoder's fields, where the plain way and the next
+// image find it.
+void FastDecode::save() {
+  decoder_.codeWidth = static_cast<std::int16_t>(state_.width);
+  decoder_.codeLimit = static_cast<std::int16_t>(state_.mask + 1);
+  decoder_.nextCode = static_cast<std::int16_t>(state_.next);
 }
 
 }  // namespace
 
-LzwStatus LzwDecoder::decode(GifInput& input, std::uint32_t lineLength,
-                             GifFile& gif) {
-  GifFrame& frame = gif.current;
-  const std::uint64_t capacity = std::uint64_t{frame.width()} * frame.height();
-  // Interlaced rows are placed by the sink, line by line; a frame without
-  // slack cannot take word copies.
-  if (plainOnly || frame.interlaced() || lineLength != frame.width() ||
-      frame.pixels.size() < capacity + kOutputSlack) {
-    return decodeReference(input, lineLength, gif);
+LzwStatus LzwDecoder::decode(GifInput& input, LzwOutput& output) {
+  // Rows out of order are placed line by line; pixels without slack cannot
+  // take word copies.
+  if (plainOnly || output.rowOrder != nullptr || output.slack < kOutputSlack) {
+    return decodeReference(input, output);
   }
-
-  const int minCodeSize = input.readByte();
-  if (minCodeSize < 0) return LzwStatus::ReadFailed;
-  if (minCodeSize < 2 || minCodeSize > 9) return LzwStatus::BadCodeSize;
-  reset(minCodeSize);
-
-  const int clear = clearCode;
-  const int end = endCode;
-  const int firstSlot = firstCode;
-  // Every pixel is stored through table: the frame's translation, or none.
-  const std::uint8_t* const table =
-      gif.pixelTable() != nullptr ? gif.pixelTable() : kUntranslated;
-  // The strings every image starts with: the literals, and the clear and
-  // end codes, which stand for none.
-  for (int code = 0; code < clear; ++code) {
-    const auto byte = static_cast<std::uint8_t>(code);
-    knownStrings[code] = packString(0, 1, byte, table[byte]);
-  }
-  knownStrings[clear] = 0;
-  knownStrings[end] = 0;
-
-  FastState state{};
-  state.width = static_cast<std::uint32_t>(codeWidth);
-  state.mask = (1u << state.width) - 1;
-  state.next = static_cast<std::uint32_t>(nextCode);
-  BitState& reader = state.reader;
-  std::uint64_t& emitted = state.emitted;
-  auto nextCodeRead = [&]() {
-    return takeCode(input, reader, state.width, state.mask);
-  };
-
-  std::uint8_t* const out = frame.pixels.data();
-  const std::uint64_t lineWidth = lineLength;
-  // state.emitted counts the pixels produced so far. Those past the frame
-  // are counted, not stored: the plain decoder reports the overflow only
-  // when the line holding them is complete, or at the end of the data.
-  //
-  // What the plain decoder would have handed to the frame by now.
-  auto wholeLines = [&]() -> std::uint32_t {
-    if (lineWidth == 0) return 0;
-    std::uint64_t shown = emitted < capacity ? emitted : capacity;
-    return static_cast<std::uint32_t>(shown / lineWidth * lineWidth);
-  };
-  auto emitCounted = [&](std::uint8_t byte) -> bool {
-    if (lineWidth == 0) return false;  // no room for any pixel
-    if (emitted < capacity) out[emitted] = table[byte];
-    ++emitted;
-    return emitted != capacity + lineWidth;
-  };
-  auto save = [&]() {
-    codeWidth = static_cast<std::int16_t>(state.width);
-    codeLimit = static_cast<std::int16_t>(state.mask + 1);
-    nextCode = static_cast<std::int16_t>(state.next);
-  };
-
-  // The first byte of previousCode's string, kept on the plain path only:
-  // on the fast path it is the first byte of the string of the slot about to
-  // be defined, knownStrings[state.next].
-  int firstChar = 0;
-  // The data starts as a clear code leaves it (the leading clear code is
-  // optional): its first code defines no slot, whichever code it is. It
-  // goes the plain way, into the clear code's branch.
-  bool plain = true;
-  bool atStart = true;
-  LzwStatus result = LzwStatus::Ok;
-
-  for (;;) {
-    int code;
-    if (plain) {
-      code = nextCodeRead();
-    } else {
-      code = decodeKnownStrings(state, input, *this, out, capacity, table);
-      firstChar = firstByte(knownStrings[state.next]);
-    }
-    if (code == end || code == kEndOfBlocks) break;
-    if (code < 0) {  // the data ran out: whole lines only
-      save();
-      frame.pixelsDelivered = wholeLines();
-      return LzwStatus::Ok;
-    }
-
-    if (code == clear || atStart) {
-      atStart = false;
-      state.width = static_cast<std::uint32_t>(minCodeSize + 1);
-      state.mask = (1u << state.width) - 1;
-      state.next = static_cast<std::uint32_t>(firstSlot);
-      plain = false;
-      while (code == clear) code = nextCodeRead();
-      if (code == end || code == kEndOfBlocks) break;
-      if (code < 0) {
-        save();
-        frame.pixelsDelivered = wholeLines();
-        return LzwStatus::Ok;
-      }
-      if (code >= firstSlot) code = 0;
-      state.previousCode = static_cast<std::uint32_t>(code);
-      firstChar = code;
-      const auto byte = static_cast<std::uint8_t>(code);
-      knownStrings[state.next] =
-          packString(emitted < capacity ? emitted : 0, 2, byte, table[byte]);
-      if (!emitCounted(static_cast<std::uint8_t>(code))) {
-        result = LzwStatus::PixelOverflow;
-        break;
-      }
-      continue;
-    }
-    // A code beyond the dictionary, or a string that does not fit in the
-    // frame: the plain way, exactly as the reference decoder goes, until the
-    // next clear code.
-    plain = true;
-    const int next = static_cast<int>(state.next);
-    const int previousCode = static_cast<int>(state.previousCode);
-    int depth = 0;
-    int walk = code;
-    if (code >= next) {
-      stack[depth++] = static_cast<std::uint8_t>(firstChar);
-      walk = previousCode;
-    }
-    while (walk >= firstSlot) {
-      if (depth >= kMaxCodes - 1) {
-        save();
-        frame.pixelsDelivered = wholeLines();
-        return LzwStatus::DictionaryCycle;
-      }
-      stack[depth++] = suffix[walk];
-      walk = prefix[walk];
-    }
-    stack[depth++] = static_cast<std::uint8_t>(walk);
-    if (state.next <= state.mask) {
-      suffix[next] = static_cast<std::uint8_t>(walk);
-      prefix[next] = static_cast<std::int16_t>(previousCode);
-      ++state.next;
-      firstChar = walk;
-      state.previousCode = static_cast<std::uint32_t>(code);
-    }
-    if (state.next > state.mask && state.width < kMaxCodeWidth) {
-      ++state.width;
-      state.mask = state.mask * 2 + 1;
-    }
-    bool overflow = false;
-    while (depth > 0) {
-      if (!emitCounted(stack[--depth])) {
-        overflow = true;
-        break;
-      }
-    }
-    if (overflow) {
-      result = LzwStatus::PixelOverflow;
-      break;
-    }
-  }
-
-  // End of the data, or an overflow: the pixels up to the frame's end count
-  // as delivered; any beyond it make the last line overflow.
-  save();
-  if (result == LzwStatus::Ok && emitted > capacity) {
-    result = LzwStatus::PixelOverflow;
-  }
-  frame.pixelsDelivered =
-      static_cast<std::uint32_t>(emitted < capacity ? emitted : capacity);
-  return result;
+  output.delivered = 0;
+  const LzwStatus started = startImage(input);
+  if (failed(started)) return started;
+  return FastDecode(*this, input, output).run();
 }
