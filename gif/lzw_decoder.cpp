@@ -194,17 +194,16 @@ LzwStatus LzwDecoder::decodeReference(GifInput& input, LzwOutput& output) {
   bool atStart = true;
   for (;;) {
     int code = readCode(input);
-    const bool first = code == clearCode || atStart;
-    if (first) {
-      atStart = false;
-      restartCodes();
-      while (code == clearCode) code = readCode(input);
-    }
     if (code == endCode || code == kEndOfBlocks) break;
     // The data ran out: keep the full lines; the partial one is dropped.
     if (code < 0) return LzwStatus::Ok;
 
-    if (first) {
+    if (code == clearCode || atStart) {
+      atStart = false;
+      restartCodes();
+      while (code == clearCode) code = readCode(input);
+      if (code == endCode || code == kEndOfBlocks) break;
+      if (code < 0) return LzwStatus::Ok;
       // Nothing is defined yet: an undefined code is taken as 0.
       if (code >= nextCode) code = 0;
       previousCode = code;
@@ -215,10 +214,10 @@ LzwStatus LzwDecoder::decodeReference(GifInput& input, LzwOutput& output) {
     }
     int depth = stackCode(code, previousCode, firstChar);
     if (depth == 0) return LzwStatus::DictionaryCycle;
-    while (depth > 0) {
+    do {
       const LzwStatus status = writer.emit(stack[--depth]);
       if (failed(status)) return status;
-    }
+    } while (depth > 0);
   }
   return writer.finish();
 }
