@@ -176,8 +176,8 @@ struct FastState {
   bool literalsFirst;
 };
 
-// What decodeKnownStrings keeps in registers: the fast path's state, where
-// the next string goes and how many pixels the frame still has room for.
+// What decodeKnownStrings keeps in registers: the fast path's state and
+// where the next string goes.
 struct KnownRun {
   BitState reader;
   std::uint32_t width;
@@ -186,7 +186,6 @@ struct KnownRun {
   std::uint32_t limit;  // mask + 1, the slot that ends the current width
   std::uint32_t previousCode;
   std::uint8_t* destination;
-  std::uint64_t room;
 };
 
 // What stays the same while it runs.
@@ -194,9 +193,16 @@ struct KnownTarget {
   GifInput& input;
   LzwDecoder& decoder;
   std::uint8_t* out;
+  std::uint8_t* end;  // out + capacity
   const std::uint8_t* table;
   std::uint32_t literalCodes;  // the clear code: literals stand below it
 };
+
+// How many pixels the frame still has room for.
+LZW_ALWAYS_INLINE std::uint64_t room(const KnownRun& run,
+                                     const KnownTarget& target) {
+  return static_cast<std::uint64_t>(target.end - run.destination);
+}
 
 // Defines the slot next as previousCode's string plus first; following is
 // how the string of the slot after it stands in the frame.
@@ -219,7 +225,6 @@ LZW_ALWAYS_INLINE void storeLiteral(KnownRun& run, const KnownTarget& target,
   defineSlot(run, target, byte, packString(at, 2, byte, stored));
   run.previousCode = literal;
   ++run.destination;
-  --run.room;
 }
 
 // Any known string that fits, the one way for all: a word copy from where it
@@ -244,7 +249,6 @@ LZW_ALWAYS_INLINE void storeKnownString(KnownRun& run,
   }
   *run.destination = stored;
   run.destination += length;
-  run.room -= length;
 }
 
 // Decodes codes up to the slot at which the width grows. Returns true when
@@ -256,7 +260,8 @@ LZW_ALWAYS_INLINE bool decodeSegment(KnownRun& run, const KnownTarget& target,
   for (;;) {
     code = takeCode(target.input, run.reader, run.width, run.mask);
     const auto known = static_cast<std::uint32_t>(code);
-    if (kLiteralsFirst && known < target.literalCodes && run.room != 0) {
+    if (kLiteralsFirst && known < target.literalCodes &&
+        run.destination != target.end) {
       storeLiteral(run, target, known);
       if (++run.next == run.limit) return false;
       continue;
@@ -268,7 +273,7 @@ LZW_ALWAYS_INLINE bool decodeSegment(KnownRun& run, const KnownTarget& target,
     const std::uint64_t entry = target.decoder.knownStrings[known];
     const std::uint32_t length = stringLength(entry);
     // A length of 0 (the clear and end codes) comes out huge.
-    if (length - std::uint64_t{1} >= run.room) return true;
+    if (length - std::uint64_t{1} >= room(run, target)) return true;
     storeKnownString(run, target, known, entry, length);
     if (++run.next == run.limit) return false;
   }
@@ -284,11 +289,10 @@ LZW_ALWAYS_INLINE int decodeFullDictionary(KnownRun& run,
     if (known >= run.next) return code;
     const std::uint64_t entry = target.decoder.knownStrings[known];
     const std::uint32_t length = stringLength(entry);
-    if (length - std::uint64_t{1} >= run.room) return code;
+    if (length - std::uint64_t{1} >= room(run, target)) return code;
     copyString(run.destination, target.out + stringStart(entry), length);
     *run.destination = storedFirstByte(entry);
     run.destination += length;
-    run.room -= length;
   }
 }
 
@@ -313,14 +317,15 @@ LZW_NOINLINE int decodeKnownStrings(FastState& state, GifInput& input,
                                     std::uint8_t* const out,
                                     const std::uint64_t capacity,
                                     const std::uint8_t* const table) {
-  const KnownTarget target{input, decoder, out, table,
-                           static_cast<std::uint32_t>(decoder.clearCode)};
+  const KnownTarget target{
+      input,          decoder, out,
+      out + capacity, table,   static_cast<std::uint32_t>(decoder.clearCode)};
   // Pixels past the frame are the caller's to count.
   const std::uint64_t start =
       state.emitted < capacity ? state.emitted : capacity;
-  KnownRun run{state.reader,       state.width,     state.mask,
-               state.next,         state.mask + 1,  state.previousCode,
-               target.out + start, capacity - start};
+  KnownRun run{state.reader,      state.width,    state.mask,
+               state.next,        state.mask + 1, state.previousCode,
+               target.out + start};
   int code = 0;
   bool stopped = false;
   // One segment per code width: each code defines a slot, up to the one at
