@@ -88,10 +88,14 @@ class LzwDecoder {
   // One code that is neither the clear nor the end code, taken the plain
   // way: its string onto the stack, last byte first, the slot it defines
   // (previousCode's string and the code's first byte) and a wider code
-  // space once the current one is full. previousCode and firstChar (the
-  // first byte of previousCode's string) move on with the slot. Returns the
-  // string's length, or 0 when a corrupt dictionary loops.
-  int stackCode(int code, int& previousCode, int& firstChar);
+  // space once the current one is full. firstChar is the first byte of
+  // previousCode's string.
+  struct StackedCode {
+    int length;        // of the string on the stack; 0 for a dictionary loop
+    int previousCode;  // and firstChar: for the next code
+    int firstChar;
+  };
+  StackedCode stackCode(int code, int previousCode, int firstChar);
 
   // Reader results besides codes 0..4095.
   static constexpr std::int16_t kReadFailed = -1;   // the data ran out

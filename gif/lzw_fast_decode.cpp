@@ -473,13 +473,15 @@ LzwStatus FastDecode::takeFirstCode(int code) {
 LzwStatus FastDecode::takePlainCode(int code) {
   plain_ = true;
   save();
-  auto previousCode = static_cast<int>(state_.previousCode);
-  int depth = decoder_.stackCode(code, previousCode, firstChar_);
+  const LzwDecoder::StackedCode stacked = decoder_.stackCode(
+      code, static_cast<int>(state_.previousCode), firstChar_);
   state_.width = static_cast<std::uint32_t>(decoder_.codeWidth);
   state_.mask = static_cast<std::uint32_t>(decoder_.codeLimit) - 1;
   state_.next = static_cast<std::uint32_t>(decoder_.nextCode);
-  state_.previousCode = static_cast<std::uint32_t>(previousCode);
-  if (depth == 0) return LzwStatus::DictionaryCycle;
+  if (stacked.length == 0) return LzwStatus::DictionaryCycle;
+  state_.previousCode = static_cast<std::uint32_t>(stacked.previousCode);
+  firstChar_ = stacked.firstChar;
+  int depth = stacked.length;
   while (depth > 0) {
     if (!emitCounted(decoder_.stack[--depth])) return LzwStatus::PixelOverflow;
   }
