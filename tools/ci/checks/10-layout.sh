@@ -5,6 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 
+# The checker itself first, on small made-up trees.
+python3 tools/check_layout_test.py
+
 # Every object of the product code on Linux: the two programs and the
 # libraries they link. Nothing to do when the ci run has built them already.
 cmake --preset ci >/dev/null
