@@ -77,7 +77,7 @@ class LzwDecoder {
   LzwStatus decodeReference(GifInput& input, LzwOutput& output);
 
   // Sets up the code space for a new image; the tables keep their contents.
-  void reset(int minCodeSize);
+  void reset(int minimumCodeSize);
   // Reads the minimum code size byte and resets for it: ReadFailed or
   // BadCodeSize (a size below 2 or above 9) when it cannot.
   LzwStatus startImage(GifInput& input);
