@@ -18,14 +18,16 @@ namespace {
 
 constexpr std::uint32_t kMaxCodeWidth = 12;
 
-// The steps of the decoding loop are inlined into it, whatever the compiler
-// would decide, and what is rare stays out of it.
+// What is rare stays out of the decoding loop. The loop itself starts on a
+// cache line of its own, so that its speed does not move with whatever code
+// the linker puts before it: at the four 16-byte offsets of a 64-byte line
+// it decoded up to 6 % faster or slower (thread CPU time).
 #if defined(__GNUC__)
-#define LZW_ALWAYS_INLINE inline __attribute__((always_inline))
 #define LZW_NOINLINE __attribute__((noinline))
+#define LZW_HOT_LOOP __attribute__((noinline, aligned(64)))
 #else
-#define LZW_ALWAYS_INLINE inline
 #define LZW_NOINLINE
+#define LZW_HOT_LOOP
 #endif
 
 // The table of an image stored as the GIF's own indices.
@@ -196,7 +198,7 @@ struct FastState {
 // (the literal, the known string, a segment, the full dictionary), it
 // decoded photo-like and noise pictures 2 to 3 % slower at the same code
 // alignment. The two lambdas are its steps.
-LZW_NOINLINE int decodeKnownStrings(FastState& state, GifInput& input,
+LZW_HOT_LOOP int decodeKnownStrings(FastState& state, GifInput& input,
                                     LzwDecoder& decoder,
                                     std::uint8_t* const out,
                                     const std::uint64_t capacity,
