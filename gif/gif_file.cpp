@@ -29,6 +29,36 @@ bool isGifHeader(const std::uint8_t header[6]) {
           std::memcmp(header + 3, "89a", 3) == 0);
 }
 
+// The rest of an extension block, after its introducer: a graphic control
+// extension is kept for the next image, any other known one skipped.
+GifStatus readExtension(GifInput& input, GifFrame& image) {
+  const int label = input.readByte();
+  if (label < 0) return GifStatus::ReadFailed;
+  switch (label) {
+    case kGraphicControlLabel:
+      // The record starts at the introducer: read it whole. A second
+      // extension before the next image replaces the first.
+      input.move(-2);
+      if (!input.read(&image.control, sizeof image.control)) {
+        return GifStatus::ReadFailed;
+      }
+      image.hasControl = 1;
+      return GifStatus::Ok;
+    case kPlainTextLabel:
+      input.move(kPlainTextHeader);
+      break;
+    case kApplicationLabel:
+      input.move(kApplicationHeader);
+      break;
+    case kCommentLabel:
+      break;
+    default:
+      return GifStatus::UnknownExtension;
+  }
+  return GifFile::skipSubBlocks(input) != 0 ? GifStatus::ReadFailed
+                                            : GifStatus::Ok;
+}
+
 }  // namespace
 
 std::uint32_t GifFrame::deliveredInRow(std::uint32_t displayRow) const {
@@ -58,6 +88,40 @@ GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder) {
 
 GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder,
                         PixelTranslation* translation) {
+  const GifStatus screenStatus = readScreen(input);
+  if (screenStatus != GifStatus::Ok) return screenStatus;
+  // The frame being read: between images it holds at most a pending graphic
+  // control extension.
+  GifFrame image;
+  for (;;) {
+    const int introducer = input.readByte();
+    if (introducer < 0) return GifStatus::ReadFailed;
+    switch (introducer) {
+      case kExtensionIntroducer: {
+        const GifStatus status = readExtension(input, image);
+        if (status != GifStatus::Ok) return status;
+        continue;
+      }
+      case kImageSeparator: {
+        const GifStatus status = readImage(input, decoder, translation, image);
+        if (status != GifStatus::Ok) return status;
+        // In a well-formed file the block terminator of the image data. A
+        // trailer right after the data also ends the stream; anything else
+        // is dropped.
+        const int after = input.readByte();
+        if (after < 0) return GifStatus::ReadFailed;
+        if (after == kTrailer) return GifStatus::Ok;
+        continue;
+      }
+      case kTrailer:
+        return GifStatus::Ok;
+      default:
+        return GifStatus::UnknownBlock;
+    }
+  }
+}
+
+GifStatus GifFile::readScreen(GifInput& input) {
   std::uint8_t header[6];
   if (!input.read(header, sizeof header)) return GifStatus::ReadFailed;
   if (!isGifHeader(header)) return GifStatus::NotAGif;
@@ -71,142 +135,65 @@ GifStatus GifFile::load(GifInput& input, LzwDecoder& decoder,
       return GifStatus::ReadFailed;
     }
   }
-
-  for (;;) {
-    int introducer = input.readByte();
-    if (introducer < 0) return GifStatus::ReadFailed;
-    switch (introducer) {
-      case kExtensionIntroducer: {
-        int label = input.readByte();
-        if (label < 0) return GifStatus::ReadFailed;
-        switch (label) {
-          case kGraphicControlLabel:
-            // The record starts at the introducer: read it whole. A second
-            // extension before the next image replaces the first.
-            input.move(-2);
-            if (!input.read(&current.control, sizeof current.control)) {
-              return GifStatus::ReadFailed;
-            }
-            current.hasControl = 1;
-            continue;
-          case kPlainTextLabel:
-            input.move(kPlainTextHeader);
-            break;
-          case kApplicationLabel:
-            input.move(kApplicationHeader);
-            break;
-          case kCommentLabel:
-            break;
-          default:
-            return GifStatus::UnknownExtension;
-        }
-        if (skipSubBlocks(input) != 0) return GifStatus::ReadFailed;
-        continue;
-      }
-      case kImageSeparator: {
-        GifStatus status = readImage(input, decoder, translation);
-        if (status != GifStatus::Ok) return status;
-        // In a well-formed file the block terminator of the image data. A
-        // trailer right after the data also ends the stream; anything else
-        // is dropped.
-        int after = input.readByte();
-        if (after < 0) return GifStatus::ReadFailed;
-        if (after == kTrailer) return GifStatus::Ok;
-        continue;
-      }
-      case kTrailer:
-        return GifStatus::Ok;
-      default:
-        return GifStatus::UnknownBlock;
-    }
-  }
-}
-
-GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder,
-                             PixelTranslation* translation) {
-  input.move(-1);  // back to the separator, the descriptor's first byte
-  if (!input.read(&current.descriptor, sizeof current.descriptor)) {
-    return GifStatus::ReadFailed;
-  }
-  if (current.descriptor.field(ImageDescriptor::LocalColorTableFlag) != 0) {
-    std::size_t size = 3u * static_cast<std::size_t>(current.descriptor.field(
-                                ImageDescriptor::LocalColorTableSize));
-    if (!current.localColorTable.allocate(size)) return GifStatus::NoMemory;
-    if (!input.read(current.localColorTable.data(), size)) {
-      return GifStatus::ReadFailed;
-    }
-  }
-
-  // The decoder may write a few bytes past the last pixel; see LzwDecoder.
-  if (!current.pixels.allocate(std::size_t{current.width()} * current.height() +
-                                   LzwDecoder::kOutputSlack,
-                               GifFrame::kPixelHeadroom)) {
-    return GifStatus::NoMemory;
-  }
-  current.pixelsDelivered = 0;
-
-  pixelTable_ =
-      translation != nullptr ? translation->tableFor(*this, current) : nullptr;
-  current.pixelsTranslated = pixelTable_ != nullptr;
-  LzwStatus status = decoder.decode(input, current.width(), *this);
-  pixelTable_ = nullptr;
-  if (failed(status)) {
-    current.pixels.reset();
-    return status == LzwStatus::NoMemory ? GifStatus::NoMemory
-                                         : GifStatus::BadImageData;
-  }
-
-  try {
-    frames.push_back(std::move(current));
-  } catch (const std::bad_alloc&) {
-    return GifStatus::NoMemory;  // current still owns its buffers
-  }
-  // Whatever the move left behind is released: a control extension applies
-  // to the next image only.
-  current.release();
   return GifStatus::Ok;
 }
 
-LzwStatus GifFile::appendPixels(const std::uint8_t* bytes,
-                                std::uint32_t length) {
-  std::uint64_t capacity = std::uint64_t{current.width()} * current.height();
-  std::uint64_t delivered = current.pixelsDelivered;
-  if (delivered + length > capacity) return LzwStatus::PixelOverflow;
-
-  std::uint8_t* pixels = current.pixels.data();
-  // Copies a row's pixels, through the translation's table if there is one.
-  const auto store = [table = pixelTable_](std::uint8_t* to,
-                                           const std::uint8_t* from,
-                                           std::uint32_t count) {
-    if (table == nullptr) {
-      std::memcpy(to, from, count);
-    } else {
-      for (std::uint32_t i = 0; i < count; ++i) to[i] = table[from[i]];
-    }
-  };
-  if (!current.interlaced()) {
-    store(pixels + delivered, bytes, length);
-  } else {
-    // Rows arrive in interlace order; each goes straight to the row where
-    // it is shown.
-    std::uint32_t width = current.width();
-    std::uint32_t height = current.height();
-    std::uint32_t left = length;
-    while (left > 0) {
-      std::uint32_t streamRow = static_cast<std::uint32_t>(delivered / width);
-      std::uint32_t column = static_cast<std::uint32_t>(delivered % width);
-      std::uint32_t chunk = std::min(left, width - column);
-      std::uint64_t target =
-          std::uint64_t{interlacedDisplayRow(streamRow, height)} * width +
-          column;
-      store(pixels + target, bytes, chunk);
-      bytes += chunk;
-      left -= chunk;
-      delivered += chunk;
+GifStatus GifFile::readImage(GifInput& input, LzwDecoder& decoder,
+                             PixelTranslation* translation, GifFrame& image) {
+  input.move(-1);  // back to the separator, the descriptor's first byte
+  if (!input.read(&image.descriptor, sizeof image.descriptor)) {
+    return GifStatus::ReadFailed;
+  }
+  if (image.descriptor.field(ImageDescriptor::LocalColorTableFlag) != 0) {
+    std::size_t size = 3u * static_cast<std::size_t>(image.descriptor.field(
+                                ImageDescriptor::LocalColorTableSize));
+    if (!image.localColorTable.allocate(size)) return GifStatus::NoMemory;
+    if (!input.read(image.localColorTable.data(), size)) {
+      return GifStatus::ReadFailed;
     }
   }
-  current.pixelsDelivered += length;
-  return LzwStatus::Ok;
+  const GifStatus status = decodeImage(input, decoder, translation, image);
+  if (status != GifStatus::Ok) return status;
+
+  try {
+    frames.push_back(std::move(image));
+  } catch (const std::bad_alloc&) {
+    return GifStatus::NoMemory;  // image still owns its buffers
+  }
+  // Whatever the move left behind is released: a control extension applies
+  // to the next image only.
+  image.release();
+  return GifStatus::Ok;
+}
+
+GifStatus GifFile::decodeImage(GifInput& input, LzwDecoder& decoder,
+                               PixelTranslation* translation, GifFrame& image) {
+  // The decoder may write a few bytes past the last pixel; see LzwDecoder.
+  if (!image.pixels.allocate(std::size_t{image.width()} * image.height() +
+                                 LzwDecoder::kOutputSlack,
+                             GifFrame::kPixelHeadroom)) {
+    return GifStatus::NoMemory;
+  }
+  image.pixelsDelivered = 0;
+
+  LzwOutput output;
+  output.pixels = image.pixels.data();
+  output.lineLength = image.width();
+  output.lineCount = image.height();
+  output.slack = LzwDecoder::kOutputSlack;
+  output.table =
+      translation != nullptr ? translation->tableFor(*this, image) : nullptr;
+  // Interlaced rows go straight to the row where they are shown.
+  output.rowOrder = image.interlaced() ? interlacedDisplayRow : nullptr;
+  image.pixelsTranslated = output.table != nullptr;
+  const LzwStatus status = decoder.decode(input, output);
+  image.pixelsDelivered = static_cast<std::uint32_t>(output.delivered);
+  if (failed(status)) {
+    image.pixels.reset();
+    return status == LzwStatus::NoMemory ? GifStatus::NoMemory
+                                         : GifStatus::BadImageData;
+  }
+  return GifStatus::Ok;
 }
 
 int GifFile::skipSubBlocks(GifInput& input) {

@@ -90,15 +90,6 @@ class GifFile {
   GifStatus load(GifInput& input, LzwDecoder& decoder,
                  PixelTranslation* translation);
 
-  // The table the current image's pixels are stored through while its data
-  // is decoded, or null when they are stored as the GIF's indices.
-  const std::uint8_t* pixelTable() const { return pixelTable_; }
-
-  // The LZW decoder's sink: appends one line of decoded pixels to the frame
-  // under construction. PixelOverflow, copying nothing, when the line would
-  // go past width x height.
-  LzwStatus appendPixels(const std::uint8_t* bytes, std::uint32_t length);
-
   // Skips a chain of data sub-blocks up to and including its terminator.
   // 0 on success, 1 when a size byte cannot be read.
   static int skipSubBlocks(GifInput& input);
@@ -107,15 +98,15 @@ class GifFile {
   // GlobalColorTableSize x 3 bytes, or null without a global colour table.
   platform::ByteBuffer globalColorTable;
   std::vector<GifFrame> frames;
-  // The frame being read: between images it holds at most a pending graphic
-  // control extension.
-  GifFrame current;
 
  private:
+  GifStatus readScreen(GifInput& input);
+  // image is the frame being read: it comes with its control extension, if
+  // any, and leaves with nothing.
   GifStatus readImage(GifInput& input, LzwDecoder& decoder,
-                      PixelTranslation* translation);
-
-  const std::uint8_t* pixelTable_ = nullptr;
+                      PixelTranslation* translation, GifFrame& image);
+  GifStatus decodeImage(GifInput& input, LzwDecoder& decoder,
+                        PixelTranslation* translation, GifFrame& image);
 };
 
 #endif  // GIF2FRM_GIF_GIF_FILE_H_

@@ -1,6 +1,7 @@
 #include "gif/lzw_decoder.h"
 
-#include "gif/gif_file.h"
+#include <cstring>
+
 #include "platform/byte_buffer.h"
 
 namespace {
@@ -12,12 +13,41 @@ constexpr std::uint32_t kCodeMask[kMaxCodeWidth + 1] = {
     0x000, 0x001, 0x003, 0x007, 0x00F, 0x01F, 0x03F,
     0x07F, 0x0FF, 0x1FF, 0x3FF, 0x7FF, 0xFFF};
 
-// Collects decoded bytes into lines of the image's width and hands each full
-// line to the frame.
+// Stores one line of pixels where it goes: after the ones delivered, or for
+// an image whose rows arrive out of order, at the start of the row where
+// this one is stored. PixelOverflow, storing nothing, when the line would go
+// past the pixels. Every line but the last is lineLength long, so every line
+// starts a row.
+LzwStatus storeLine(LzwOutput& output, const std::uint8_t* line,
+                    std::uint32_t length) {
+  if (output.delivered + length > output.capacity()) {
+    return LzwStatus::PixelOverflow;
+  }
+  std::uint64_t at = output.delivered;
+  if (output.rowOrder != nullptr) {
+    const auto streamRow = static_cast<std::uint32_t>(at / output.lineLength);
+    at = std::uint64_t{output.rowOrder(streamRow, output.lineCount)} *
+         output.lineLength;
+  }
+  std::uint8_t* to = output.pixels + at;
+  if (output.table == nullptr) {
+    std::memcpy(to, line, length);
+  } else {
+    for (std::uint32_t i = 0; i < length; ++i) to[i] = output.table[line[i]];
+  }
+  output.delivered += length;
+  return LzwStatus::Ok;
+}
+
+// Collects decoded bytes into lines of the image's width and stores each
+// full line.
 class LineWriter {
  public:
-  LineWriter(GifFile& gif, std::uint8_t* line, std::uint32_t lineLength)
-      : gif_(gif), line_(line), lineLength_(lineLength), room_(lineLength) {}
+  LineWriter(LzwOutput& output, std::uint8_t* line)
+      : output_(output),
+        line_(line),
+        lineLength_(output.lineLength),
+        room_(output.lineLength) {}
 
   LzwStatus emit(std::uint8_t byte) {
     // An image of width 0 has no room for any pixel.
@@ -25,19 +55,19 @@ class LineWriter {
     line_[lineLength_ - room_] = byte;
     if (--room_ == 0) {
       room_ = lineLength_;
-      return gif_.appendPixels(line_, lineLength_);
+      return storeLine(output_, line_, lineLength_);
     }
     return LzwStatus::Ok;
   }
 
-  // Delivers the partly filled last line, if there is one.
+  // Stores the partly filled last line, if there is one.
   LzwStatus finish() {
     if (room_ == lineLength_) return LzwStatus::Ok;
-    return gif_.appendPixels(line_, lineLength_ - room_);
+    return storeLine(output_, line_, lineLength_ - room_);
   }
 
  private:
-  GifFile& gif_;
+  LzwOutput& output_;
   std::uint8_t* line_;
   std::uint32_t lineLength_;
   std::uint32_t room_;
@@ -50,15 +80,28 @@ LzwDecoder& LzwDecoder::instance() {
   return decoder;
 }
 
-void LzwDecoder::reset(int minCodeSize) {
-  codeWidth = static_cast<std::int16_t>(minCodeSize + 1);
-  codeLimit = static_cast<std::int16_t>(1 << codeWidth);
+void LzwDecoder::reset(int minimumCodeSize) {
+  minCodeSize = static_cast<std::int16_t>(minimumCodeSize);
   clearCode = static_cast<std::int16_t>(1 << minCodeSize);
   endCode = static_cast<std::int16_t>(clearCode + 1);
   firstCode = static_cast<std::int16_t>(clearCode + 2);
-  nextCode = firstCode;
+  restartCodes();
   bitsLeft = 0;
   blockBytesLeft = 0;
+}
+
+void LzwDecoder::restartCodes() {
+  codeWidth = static_cast<std::int16_t>(minCodeSize + 1);
+  codeLimit = static_cast<std::int16_t>(1 << codeWidth);
+  nextCode = firstCode;
+}
+
+LzwStatus LzwDecoder::startImage(GifInput& input) {
+  const int size = input.readByte();
+  if (size < 0) return LzwStatus::ReadFailed;
+  if (size < 2 || size > 9) return LzwStatus::BadCodeSize;
+  reset(size);
+  return LzwStatus::Ok;
 }
 
 std::int16_t LzwDecoder::loadSubBlock(GifInput& input) {
@@ -104,16 +147,49 @@ std::int16_t LzwDecoder::readCode(GifInput& input) {
   return static_cast<std::int16_t>(value & kCodeMask[codeWidth]);
 }
 
-LzwStatus LzwDecoder::decodeReference(GifInput& input,
-                                      std::uint32_t lineLength, GifFile& gif) {
-  int minCodeSize = input.readByte();
-  if (minCodeSize < 0) return LzwStatus::ReadFailed;
-  if (minCodeSize < 2 || minCodeSize > 9) return LzwStatus::BadCodeSize;
-  reset(minCodeSize);
+LzwDecoder::StackedCode LzwDecoder::stackCode(int code, int previousCode,
+                                              int firstChar) {
+  int depth = 0;
+  int walk = code;
+  if (code >= nextCode) {
+    // Not defined yet: previousCode's string plus its own first byte. A
+    // code beyond nextCode is decoded the same way.
+    stack[depth++] = static_cast<std::uint8_t>(firstChar);
+    walk = previousCode;
+  }
+  while (walk >= firstCode) {
+    // No string without a loop is longer than the stack; one that would
+    // overflow it can only come from a corrupt dictionary.
+    if (depth >= kMaxCodes - 1) return {0, previousCode, firstChar};
+    stack[depth++] = suffix[walk];
+    walk = prefix[walk];
+  }
+  stack[depth++] = static_cast<std::uint8_t>(walk);
 
+  if (nextCode < codeLimit) {
+    suffix[nextCode] = static_cast<std::uint8_t>(walk);
+    prefix[nextCode] = static_cast<std::int16_t>(previousCode);
+    ++nextCode;
+    firstChar = walk;
+    previousCode = code;
+  }
+  if (nextCode >= codeLimit && codeWidth < kMaxCodeWidth) {
+    codeLimit = static_cast<std::int16_t>(codeLimit * 2);
+    ++codeWidth;
+  }
+  return {depth, previousCode, firstChar};
+}
+
+// The loop keeps the plain step whole, in the types it always had: taken
+// through stackCode(), even inlined, the plain way ran 9 % longer on
+// interlaced noise (thread CPU time).
+LzwStatus LzwDecoder::decodeReference(GifInput& input, LzwOutput& output) {
+  output.delivered = 0;
+  const LzwStatus started = startImage(input);
+  if (failed(started)) return started;
   platform::ByteBuffer line;
-  if (!line.allocate(lineLength)) return LzwStatus::NoMemory;
-  LineWriter writer(gif, line.data(), lineLength);
+  if (!line.allocate(output.lineLength)) return LzwStatus::NoMemory;
+  LineWriter writer(output, line.data());
 
   std::int16_t previousCode = 0;
   std::int16_t firstChar = 0;
@@ -128,9 +204,7 @@ LzwStatus LzwDecoder::decodeReference(GifInput& input,
 
     if (code == clearCode || atStart) {
       atStart = false;
-      codeWidth = static_cast<std::int16_t>(minCodeSize + 1);
-      nextCode = firstCode;
-      codeLimit = static_cast<std::int16_t>(1 << codeWidth);
+      restartCodes();
       while (code == clearCode) code = readCode(input);
       if (code == endCode || code == kEndOfBlocks) break;
       if (code < 0) return LzwStatus::Ok;
@@ -143,24 +217,20 @@ LzwStatus LzwDecoder::decodeReference(GifInput& input,
       continue;
     }
 
-    // The string of code, last byte first, onto the stack.
+    // What stackCode() does: the string of code, last byte first, onto the
+    // stack, then the slot it defines.
     int depth = 0;
     int walk = code;
     if (code >= nextCode) {
-      // Not defined yet: previousCode's string plus its own first byte. A
-      // code beyond nextCode is decoded the same way.
       stack[depth++] = static_cast<std::uint8_t>(firstChar);
       walk = previousCode;
     }
     while (walk >= firstCode) {
-      // No string without a loop is longer than the stack; one that would
-      // overflow it can only come from a corrupt dictionary.
       if (depth >= kMaxCodes - 1) return LzwStatus::DictionaryCycle;
       stack[depth++] = suffix[walk];
       walk = prefix[walk];
     }
     stack[depth++] = static_cast<std::uint8_t>(walk);
-
     if (nextCode < codeLimit) {
       suffix[nextCode] = static_cast<std::uint8_t>(walk);
       prefix[nextCode] = previousCode;

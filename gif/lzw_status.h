@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-// Result of LzwDecoder::decode and of the pixel sink. Every failure is
-// negative; callers test the sign.
+// Result of LzwDecoder::decode. Every failure is negative; callers test the
+// sign.
 enum class LzwStatus : std::int16_t {
   Ok = 0,                // the data ended, by its end code or otherwise
   ReadFailed = -1,       // the minimum code size byte could not be read

@@ -17,8 +17,9 @@ struct GifFrame;
 class PixelTranslation {
  public:
   // Called once per image, in stream order, after its descriptor and local
-  // colour table have been read and before its data: image is
-  // gif.current, with the control extension read since the previous image.
+  // colour table have been read and before its data: image is the frame
+  // being read (not yet among gif.frames), with the control extension read
+  // since the previous image.
   // Returns 256 bytes, entry i being what GIF index i is stored as, valid
   // until the image's data is decoded; or null to store the GIF indices as
   // they are (then the image's pixelsTranslated stays false).

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gif/encoder/gifenc.h"
-#include "gif/gif_file.h"
+#include "gif/interlace.h"
 
 namespace {
 
@@ -20,58 +20,123 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct Decoded {
   LzwStatus status;
-  Bytes pixels;  // the delivered pixels, in the order the frame holds them
-  std::uint32_t delivered;
+  Bytes pixels;  // the delivered pixels, in the order the output holds them
+  std::uint64_t delivered;
   std::uint64_t position;  // where the decoder left the input
 };
 
 enum class Path { Fast, Reference };
 
-Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data,
-                  std::uint16_t width, std::uint16_t height, bool interlaced) {
-  GifFile gif;
-  gif.current.descriptor.width = width;
-  gif.current.descriptor.height = height;
-  gif.current.descriptor.packed = interlaced ? 0x40 : 0x00;
-  // The reader allocates the slack that lets the fast path write directly.
-  EXPECT_TRUE(gif.current.pixels.allocate(std::size_t{width} * height +
-                                          LzwDecoder::kOutputSlack));
+// A table that moves every index somewhere else.
+std::uint8_t translated(std::uint8_t index) {
+  return static_cast<std::uint8_t>(index * 151u + 89u);
+}
+const std::vector<std::uint8_t> kTable = [] {
+  std::vector<std::uint8_t> table(256);
+  for (int i = 0; i < 256; ++i) table[i] = translated(static_cast<std::uint8_t>(i));
+  return table;
+}();
+
+// Where one decode goes: width x height pixels and slack bytes after them.
+struct Target {
+  std::uint16_t width;
+  std::uint16_t height;
+  bool interlaced = false;
+  bool translate = false;
+  std::size_t slack = LzwDecoder::kOutputSlack;
+};
+
+// Bytes on either side of what a decode may write, which must keep their
+// value.
+constexpr std::size_t kGuard = 64;
+constexpr std::uint8_t kGuardByte = 0xA5;
+
+Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data, const Target& target) {
+  const std::size_t capacity = std::size_t{target.width} * target.height;
+  Bytes buffer(kGuard + capacity + target.slack + kGuard, kGuardByte);
+  std::uint8_t* const pixels = buffer.data() + kGuard;
+  LzwOutput output;
+  output.pixels = pixels;
+  output.lineLength = target.width;
+  output.lineCount = target.height;
+  output.slack = target.slack;
+  output.table = target.translate ? kTable.data() : nullptr;
+  output.rowOrder = target.interlaced ? interlacedDisplayRow : nullptr;
   GifInput input(data.data(), data.size());
   Decoded result;
-  result.status = path == Path::Fast ? decoder.decode(input, width, gif)
-                                     : decoder.decodeReference(input, width, gif);
-  result.delivered = gif.current.pixelsDelivered;
-  // Only delivered pixels have defined values.
-  for (std::uint32_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = gif.current.pixels.data() + std::size_t{y} * width;
-    result.pixels.insert(result.pixels.end(), row, row + gif.current.deliveredInRow(y));
+  result.status = path == Path::Fast ? decoder.decode(input, output)
+                                     : decoder.decodeReference(input, output);
+  result.delivered = output.delivered;
+  // Only delivered pixels have defined values: the first rows of the data,
+  // and part of the next one.
+  std::vector<std::uint32_t> inRow(target.height);
+  for (std::uint32_t row = 0; row < target.height; ++row) {
+    std::uint64_t start = std::uint64_t{row} * target.width;
+    std::uint64_t count = output.delivered > start ? output.delivered - start : 0;
+    std::uint32_t shown = target.interlaced ? interlacedDisplayRow(row, target.height) : row;
+    inRow[shown] = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, target.width));
+  }
+  for (std::uint32_t y = 0; y < target.height; ++y) {
+    const std::uint8_t* row = pixels + std::size_t{y} * target.width;
+    result.pixels.insert(result.pixels.end(), row, row + inRow[y]);
   }
   result.position = input.position();
+  EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + kGuard,
+                          [](std::uint8_t byte) { return byte == kGuardByte; }))
+      << "written before the pixels";
+  EXPECT_TRUE(std::all_of(pixels + capacity + target.slack, buffer.data() + buffer.size(),
+                          [](std::uint8_t byte) { return byte == kGuardByte; }))
+      << "written past the slack";
   return result;
 }
 
 // The production decoder and the reference decoder side by side, each with
 // its own dictionary: every decode runs through both and must agree in
-// every respect, the dictionary left behind included.
+// every respect, the dictionary left behind included. Both run once more
+// with a translation table, which must store each pixel through it.
 struct Decoders {
   std::unique_ptr<LzwDecoder> fast = std::make_unique<LzwDecoder>();
   std::unique_ptr<LzwDecoder> reference = std::make_unique<LzwDecoder>();
+  std::unique_ptr<LzwDecoder> fastTranslated = std::make_unique<LzwDecoder>();
+  std::unique_ptr<LzwDecoder> referenceTranslated = std::make_unique<LzwDecoder>();
 };
 
-Decoded decodeWith(Decoders& decoders, const Bytes& data, std::uint16_t width,
-                   std::uint16_t height, bool interlaced = false) {
-  Decoded fast = decodeOne(*decoders.fast, Path::Fast, data, width, height, interlaced);
-  Decoded reference =
-      decodeOne(*decoders.reference, Path::Reference, data, width, height, interlaced);
+void expectSame(const Decoded& fast, const Decoded& reference) {
   EXPECT_EQ(fast.status, reference.status);
   EXPECT_EQ(fast.delivered, reference.delivered);
   EXPECT_EQ(fast.pixels, reference.pixels);
   EXPECT_EQ(fast.position, reference.position);
-  EXPECT_TRUE(std::equal(std::begin(decoders.fast->prefix), std::end(decoders.fast->prefix),
-                         std::begin(decoders.reference->prefix)));
-  EXPECT_TRUE(std::equal(std::begin(decoders.fast->suffix), std::end(decoders.fast->suffix),
-                         std::begin(decoders.reference->suffix)));
+}
+
+void expectSameDictionary(const LzwDecoder& fast, const LzwDecoder& reference) {
+  EXPECT_TRUE(std::equal(std::begin(fast.prefix), std::end(fast.prefix),
+                         std::begin(reference.prefix)));
+  EXPECT_TRUE(std::equal(std::begin(fast.suffix), std::end(fast.suffix),
+                         std::begin(reference.suffix)));
+}
+
+Decoded decodeWith(Decoders& decoders, const Bytes& data, Target target) {
+  target.translate = false;
+  Decoded fast = decodeOne(*decoders.fast, Path::Fast, data, target);
+  Decoded reference = decodeOne(*decoders.reference, Path::Reference, data, target);
+  expectSame(fast, reference);
+  expectSameDictionary(*decoders.fast, *decoders.reference);
+
+  target.translate = true;
+  Decoded expected = reference;
+  for (std::uint8_t& pixel : expected.pixels) pixel = translated(pixel);
+  expectSame(decodeOne(*decoders.fastTranslated, Path::Fast, data, target), expected);
+  expectSame(decodeOne(*decoders.referenceTranslated, Path::Reference, data, target),
+             expected);
+  // The dictionary holds indices, whatever they are stored as.
+  expectSameDictionary(*decoders.fastTranslated, *decoders.reference);
+  expectSameDictionary(*decoders.referenceTranslated, *decoders.reference);
   return reference;
+}
+
+Decoded decodeWith(Decoders& decoders, const Bytes& data, std::uint16_t width,
+                   std::uint16_t height, bool interlaced = false) {
+  return decodeWith(decoders, data, Target{width, height, interlaced});
 }
 
 Decoded decode(const Bytes& data, std::uint16_t width, std::uint16_t height,
@@ -153,6 +218,23 @@ TEST(LzwDecoder, ZeroSizedImages) {
   Decoded empty = decode(stream(2, {kClear, kEnd}), 0, 5);
   EXPECT_EQ(empty.status, LzwStatus::Ok);
   EXPECT_EQ(empty.delivered, 0u);
+}
+
+// The fast path copies strings in whole words, into the slack after the
+// pixels. Given less slack than that, it must write nothing past the pixels
+// (decodeOne checks the bytes around the output on every decode).
+TEST(LzwDecoder, WithoutSlackNothingPastThePixelsIsWritten) {
+  const Bytes pixels = randomPixels(40 * 30, 2, 5);  // strings of a few bytes
+  const Bytes data = gifenc::encodeImageData(pixels, 2, {true, 255});
+  for (std::size_t slack : {std::size_t{0}, LzwDecoder::kOutputSlack - 1}) {
+    SCOPED_TRACE(slack);
+    Decoders decoders;
+    EXPECT_EQ(decodeWith(decoders, data, Target{40, 30, false, false, slack}).pixels, pixels);
+    // One row short: the last line overflows and is not stored.
+    Decoded over = decodeWith(decoders, data, Target{40, 29, false, false, slack});
+    EXPECT_EQ(over.status, LzwStatus::PixelOverflow);
+    EXPECT_EQ(over.delivered, 40u * 29u);
+  }
 }
 
 TEST(LzwDecoder, ClearCodes) {
@@ -305,6 +387,18 @@ TEST(LzwDecoder, InterlacedRowsLandInDisplayOrder) {
   Decoded result = decode(data, 1, 10, true);
   EXPECT_EQ(result.status, LzwStatus::Ok);
   EXPECT_EQ(result.pixels, (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+
+  // Data that ends inside its third row (shown as row 4): rows 0 and 8 are
+  // whole, and the partial line starts row 4.
+  Bytes partial;
+  for (std::uint32_t row : gifenc::interlacedRowOrder(10)) {
+    for (std::uint32_t x = 0; x < 2; ++x) partial.push_back(static_cast<std::uint8_t>(row * 2 + x));
+  }
+  partial.resize(5);
+  Decoded cut = decode(gifenc::encodeImageData(partial, 5), 2, 10, true);
+  EXPECT_EQ(cut.status, LzwStatus::Ok);
+  EXPECT_EQ(cut.delivered, 5u);
+  EXPECT_EQ(cut.pixels, (Bytes{0, 1, 8, 16, 17}));
 }
 
 TEST(LzwDecoder, LiteralsAbove255KeepTheirLowByte) {
