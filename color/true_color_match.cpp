@@ -1,172 +1,211 @@
 #include "color/true_color_match.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "color/cielab.h"
 #include "color/color_translation.h"
-#include "color/palette.h"
-#include "color/palette_lab.h"
 
 namespace {
 
-constexpr std::uint32_t kCellBits = 4;  // 16 cells along each component
-constexpr std::uint32_t kCellCount = 1u << (3 * kCellBits);
+using Group = NearestCandidates::Group;
 
-// The CIELAB box that holds every colour of a cell.
-struct LabBox {
-  Lab low;
-  Lab high;
-};
+// The d of the header: the approximation's error and the entries' rounding
+// to float (at most 1.1e-5).
+constexpr double kDrift = kApproximateLabError + 2e-5;
+// 2d + 1e-4, and the factor of T.
+constexpr float kGap = static_cast<float>(2.0 * kDrift + 1e-4);
+constexpr float kSlack = 1.0001f;
 
-LabBox cellBox(std::uint32_t cell) {
-  constexpr std::uint32_t kMask = (1u << kCellBits) - 1;
-  constexpr std::uint32_t kSpan = 256u >> kCellBits;
-  const std::uint32_t first[3] = {(cell >> 2 * kCellBits & kMask) * kSpan,
-                                  (cell >> kCellBits & kMask) * kSpan,
-                                  (cell & kMask) * kSpan};
-  double least[3];
-  double most[3];
-  for (int k = 0; k < 3; ++k) {
-    least[k] = linearFromSrgb(static_cast<std::uint8_t>(first[k]));
-    most[k] = linearFromSrgb(static_cast<std::uint8_t>(first[k] + kSpan - 1));
+// A squared distance with its low 8 mantissa bits replaced by the entry: the
+// least key is the least distance (to within 2^-15) and names its entry.
+// Non-negative floats order as their bits do.
+std::uint32_t keyOf(float squared, std::uint32_t entry) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &squared, sizeof bits);
+  return (bits & ~std::uint32_t{0xFF}) | entry;
+}
+
+// The greatest squared distance that a key can stand for.
+float keyDistance(std::uint32_t key) {
+  const std::uint32_t bits = key | 0xFF;
+  float squared;
+  std::memcpy(&squared, &bits, sizeof squared);
+  return squared;
+}
+
+float limitFor(std::uint32_t least) {
+  const float root = std::sqrt(keyDistance(least)) + kGap;
+  return root * root * kSlack;
+}
+
+// The squared distances from color to a group's four entries, and their
+// keys.
+void distances(const Group& group, const LabF& color, float squared[4],
+               std::uint32_t keys[4]) {
+  for (int k = 0; k < 4; ++k) {
+    const float dl = group.l[k] - color.l;
+    const float da = group.a[k] - color.a;
+    const float db = group.b[k] - color.b;
+    squared[k] = dl * dl + da * da + db * db;
+    keys[k] = keyOf(squared[k], group.entries[k]);
   }
-  // Every coordinate of XYZ grows with every component: the corners bound
-  // it. L grows with Y alone, a with X and against Y, b with Y and against Z.
-  const Xyz xyzLow = xyzFromLinear(least[0], least[1], least[2]);
-  const Xyz xyzHigh = xyzFromLinear(most[0], most[1], most[2]);
-  // (low x, high y, high z) gives the least a and b = 200 (fy - fz) at
-  // high z; the least b needs low y as well.
-  const Lab low = labFromXyz({xyzLow.x, xyzLow.y, xyzLow.z});
-  const Lab high = labFromXyz({xyzHigh.x, xyzHigh.y, xyzHigh.z});
-  const Lab leastA = labFromXyz({xyzLow.x, xyzHigh.y, xyzHigh.z});
-  const Lab mostA = labFromXyz({xyzHigh.x, xyzLow.y, xyzLow.z});
-  const Lab leastB = labFromXyz({xyzLow.x, xyzLow.y, xyzHigh.z});
-  const Lab mostB = labFromXyz({xyzHigh.x, xyzHigh.y, xyzLow.z});
-  return LabBox{{low.l, leastA.a, leastB.b}, {high.l, mostA.a, mostB.b}};
 }
 
-// The least and the greatest squared distance from a point to the box.
-double nearestInBox(const Lab& p, const LabBox& box) {
-  const auto gap = [](double v, double lo, double hi) {
-    return v < lo ? lo - v : v > hi ? v - hi : 0.0;
-  };
-  const double dl = gap(p.l, box.low.l, box.high.l);
-  const double da = gap(p.a, box.low.a, box.high.a);
-  const double db = gap(p.b, box.low.b, box.high.b);
-  return dl * dl + da * da + db * db;
-}
-
-double farthestInBox(const Lab& p, const LabBox& box) {
-  const auto reach = [](double v, double lo, double hi) {
-    return std::max(v - lo, hi - v);
-  };
-  const double dl = reach(p.l, box.low.l, box.high.l);
-  const double da = reach(p.a, box.low.a, box.high.a);
-  const double db = reach(p.b, box.low.b, box.high.b);
-  return dl * dl + da * da + db * db;
-}
-
-// Whether other is nearer than entry to every colour of the box, so that
-// entry is nearest to none of them: the box lies wholly on other's side of
-// the plane halfway between the two. The difference of the squared
-// distances, |p - other|^2 - |p - entry|^2, is linear in p; its greatest
-// value over the box, at the corner that each coordinate's sign picks, must
-// be below 0 by more than rounding.
-bool nearerEverywhere(const Lab& other, const Lab& entry, const LabBox& box) {
-  const double d[3] = {entry.l - other.l, entry.a - other.a, entry.b - other.b};
-  const double low[3] = {box.low.l, box.low.a, box.low.b};
-  const double high[3] = {box.high.l, box.high.a, box.high.b};
-  double most = 0.0;
-  for (int k = 0; k < 3; ++k) {
-    most += 2.0 * std::max(low[k] * d[k], high[k] * d[k]);
-  }
-  const double otherSquared =
-      other.l * other.l + other.a * other.a + other.b * other.b;
-  const double entrySquared =
-      entry.l * entry.l + entry.a * entry.a + entry.b * entry.b;
-  return most + otherSquared - entrySquared <
-         -1e-6 * (1.0 + otherSquared + entrySquared);
+// The nearest of a one-group list when the approximation settles it, else
+// 0 (index 0 is never nearest: it fills groups up, far away).
+std::uint8_t settle(const Group& group, const LabF& color) {
+  float squared[4];
+  std::uint32_t keys[4];
+  distances(group, color, squared, keys);
+  const std::uint32_t least =
+      std::min(std::min(keys[0], keys[1]), std::min(keys[2], keys[3]));
+  const float limit = limitFor(least);
+  const int near = (squared[0] <= limit) + (squared[1] <= limit) +
+                   (squared[2] <= limit) + (squared[3] <= limit);
+  return near == 1 ? static_cast<std::uint8_t>(least) : 0;
 }
 
 }  // namespace
 
 bool TrueColorMatch::allocate() {
-  const std::size_t colors = firstWithinDelta() ? 1u << 18 : 1u << 24;
-  if (!memo_.allocate(colors)) return false;
-  std::fill(memo_.data(), memo_.data() + colors, kUnknown);
-  if (firstWithinDelta()) return true;
+  if (firstWithinDelta()) {
+    constexpr std::size_t kColors = std::size_t{1} << 18;
+    if (!memo_.allocate(kColors)) return false;
+    std::memset(memo_.data(), kUnknown, kColors);
+    return true;
+  }
   if (settings_.lab == nullptr) return false;
-  cells_.resize(kCellCount);
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    const std::uint8_t* wide =
-        settings_.lab->widened(static_cast<std::uint8_t>(e));
-    labs_[static_cast<std::size_t>(e)] = labFromSrgb(wide[0], wide[1], wide[2]);
+  ApproximateLab::tables();
+  candidates_.emplace(*settings_.lab);
+  if (!candidates_->allocate()) {
+    candidates_.reset();
+    return false;
   }
   return true;
 }
 
-const std::vector<std::uint8_t>& TrueColorMatch::candidates(
-    std::uint32_t cell) {
-  std::vector<std::uint8_t>& list = cells_[cell];
-  if (!list.empty()) return list;
-  const LabBox box = cellBox(cell);
-  double bound = 1e300;
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    bound = std::min(bound, farthestInBox(labs_[e], box));
-  }
-  // A margin far above rounding keeps an entry at the very edge, for ties.
-  bound += 1e-6 * (1.0 + bound);
-  std::vector<std::uint8_t> near;
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    if (nearestInBox(labs_[e], box) <= bound) {
-      near.push_back(static_cast<std::uint8_t>(e));
-    }
-  }
-  // Of those, the ones that no other is nearer than everywhere in the box.
-  for (const std::uint8_t e : near) {
-    const bool beaten =
-        std::any_of(near.begin(), near.end(), [&](std::uint8_t o) {
-          return o != e && nearerEverywhere(labs_[o], labs_[e], box);
-        });
-    if (!beaten) list.push_back(e);
-  }
-  return list;
-}
-
-std::uint8_t TrueColorMatch::nearestByCells(std::uint8_t red,
-                                            std::uint8_t green,
-                                            std::uint8_t blue) {
-  const std::uint32_t cell = (std::uint32_t{red} >> 4) << 8 |
-                             (std::uint32_t{green} >> 4) << 4 |
-                             std::uint32_t{blue} >> 4;
-  const Lab color = labFromSrgb(red, green, blue);
-  double best = 1e300;
-  std::uint8_t bestEntry = 0;
-  // In entry order: on a tie the lower index stays.
-  for (const std::uint8_t e : candidates(cell)) {
-    const double d = squaredDeltaE(labs_[e], color);
-    if (d < best) {
-      best = d;
-      bestEntry = e;
-    }
-  }
-  return bestEntry;
-}
-
-std::uint8_t TrueColorMatch::find(std::uint32_t key, std::uint8_t red,
-                                  std::uint8_t green, std::uint8_t blue) {
+std::uint8_t TrueColorMatch::firstEntry(std::uint8_t red, std::uint8_t green,
+                                        std::uint8_t blue) {
+  const std::uint32_t key = std::uint32_t{red} >> 2 << 12 |
+                            std::uint32_t{green} >> 2 << 6 |
+                            std::uint32_t{blue} >> 2;
+  const std::uint8_t known = memo_.data()[key];
+  if (known != kUnknown) return known != kNone ? known : 0;
+  ColorMap map{};
+  const std::uint8_t color[3] = {red, green, blue};
   std::uint8_t found = 0;
-  if (firstWithinDelta()) {
-    ColorMap map{};
-    const std::uint8_t color[3] = {red, green, blue};
-    if (translateColorTable(map, color, 1, settings_.delta, settings_.palette,
-                            true) != 0) {
-      found = map[0];
-    }
-  } else {
-    found = nearestByCells(red, green, blue);
+  if (translateColorTable(map, color, 1, settings_.delta, settings_.palette,
+                          true) != 0) {
+    found = map[0];
   }
   memo_.data()[key] = found != 0 ? found : kNone;
   return found;
+}
+
+std::uint8_t TrueColorMatch::entry(std::uint8_t red, std::uint8_t green,
+                                   std::uint8_t blue) {
+  if (firstWithinDelta()) return firstEntry(red, green, blue);
+  const std::uint8_t pixel[4] = {red, green, blue, 255};
+  std::uint8_t found;
+  mapNearest(pixel, 1, 0, &found);
+  return found;
+}
+
+void TrueColorMatch::mapPixels(const std::uint8_t* rgba, std::size_t count,
+                               std::uint8_t threshold, std::uint8_t* out) {
+  if (!firstWithinDelta()) {
+    mapNearest(rgba, count, threshold, out);
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = rgba + 4 * i;
+    out[i] = p[3] < threshold ? 0 : firstEntry(p[0], p[1], p[2]);
+  }
+}
+
+// A batch of pixels at a time, each step over the whole batch, so that the
+// work of many pixels overlaps in the processor.
+void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
+                                std::uint8_t threshold, std::uint8_t* out) {
+  constexpr std::size_t kBatch = 64;
+  const ApproximateLab& approximate = ApproximateLab::tables();
+  NearestCandidates& candidates = *candidates_;
+  std::uint8_t colors[kBatch][3];
+  std::uint32_t places[kBatch];
+  LabF labs[kBatch];
+  std::uint32_t lists[kBatch];
+  std::uint8_t found[kBatch];
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    const std::size_t size = std::min(kBatch, count - first);
+    // The opaque pixels' colours, read before out is written.
+    std::size_t opaque = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      const std::uint8_t* p = rgba + 4 * (first + i);
+      std::memcpy(colors[opaque], p, 3);
+      places[opaque] = static_cast<std::uint32_t>(i);
+      opaque += p[3] >= threshold;
+    }
+    for (std::size_t j = 0; j < opaque; ++j) {
+      labs[j] = approximate(colors[j][0], colors[j][1], colors[j][2]);
+      lists[j] = NearestCandidates::cellOf(labs[j]);
+    }
+    for (std::size_t j = 0; j < opaque; ++j) {
+      lists[j] = candidates.list(lists[j]);
+    }
+    for (std::size_t j = 0; j < opaque; ++j) {
+      found[j] = NearestCandidates::groupCount(lists[j]) == 1
+                     ? settle(*candidates.groups(lists[j]), labs[j])
+                     : 0;
+    }
+    std::memset(out + first, 0, size);
+    for (std::size_t j = 0; j < opaque; ++j) {
+      out[first + places[j]] =
+          found[j] != 0 ? found[j]
+                        : nearestSlowly(colors[j], labs[j], lists[j]);
+    }
+  }
+}
+
+std::uint8_t TrueColorMatch::nearestSlowly(const std::uint8_t* color,
+                                           const LabF& lab,
+                                           std::uint32_t list) const {
+  const NearestCandidates& candidates = *candidates_;
+  const Group* groups = candidates.groups(list);
+  const std::uint32_t count = NearestCandidates::groupCount(list);
+  if (count > 1) {
+    std::uint32_t least = std::numeric_limits<std::uint32_t>::max();
+    for (std::uint32_t g = 0; g < count; ++g) {
+      float squared[4];
+      std::uint32_t keys[4];
+      distances(groups[g], lab, squared, keys);
+      for (const std::uint32_t key : keys) least = std::min(least, key);
+    }
+    const float limit = limitFor(least);
+    int near = 0;
+    for (std::uint32_t g = 0; g < count; ++g) {
+      float squared[4];
+      std::uint32_t keys[4];
+      distances(groups[g], lab, squared, keys);
+      for (const float d : squared) near += d <= limit;
+    }
+    if (near == 1) return static_cast<std::uint8_t>(least);
+  }
+  // As PaletteLab compares: in double, the lowest entry among the nearest.
+  const Lab exact = labFromSrgb(color[0], color[1], color[2]);
+  double best = std::numeric_limits<double>::infinity();
+  std::uint8_t nearest = 0;
+  for (std::uint32_t g = 0; g < count; ++g) {
+    for (const std::uint32_t e : groups[g].entries) {
+      if (e == 0) continue;
+      const double d = squaredDeltaE(candidates.exact(e), exact);
+      if (d < best) {
+        best = d;
+        nearest = static_cast<std::uint8_t>(e);
+      }
+    }
+  }
+  return nearest;
 }
