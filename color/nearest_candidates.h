@@ -3,19 +3,24 @@
 // approximate CIELAB (approximate_lab.h) lies in the cube: the search for a
 // colour's nearest entry looks at those alone, a handful instead of 228.
 //
-// The cubes are 4 Delta E wide. A cube's list is made the first time a
-// colour falls in it, from the list of the 8-wide cube around it, made from
-// all entries the same way. Each list is for its cube grown by
-// kApproximateLabError and a margin on every side, so that it holds for the
-// colour's exact CIELAB too. An entry is left out only when one that stays
-// is nearer to every point of that grown cube, by more than any rounding:
+// The cubes are 8 Delta E wide; one whose list is longer than eight entries
+// is cut into cubes 4 wide. Each list is made the first time a colour falls
+// in its cube, from the list of the cube twice as wide around it (16 wide:
+// from all entries). A list is for its cube grown by kApproximateLabError
+// and a margin on every side, so that it holds for the colour's exact
+// CIELAB too. An entry is left out only when an entry that stays is nearer
+// to every point of that grown cube, by more than any rounding:
 //  - when it lies farther from the cube's centre than the entry nearest to
 //    the centre does, by more than the cube's diagonal (the whole cube is
 //    then nearer to the one at the centre); or
 //  - when the cube lies wholly on the other side of the plane halfway
-//    between it and the entry nearest to the centre, or the next nearest
-//    (the difference of the squared distances is linear over the cube and
-//    its greatest value, at one of the corners, is below 0).
+//    between it and another entry (the difference of the squared distances
+//    is linear over the cube, and its greatest value, at the corner that
+//    the signs pick, is below 0). Entries are tried against the two nearest
+//    to the centre, and in the cubes that colours are matched in, against
+//    every entry kept: nearest to the centre first, as one nearer than
+//    another everywhere is nearer at the centre too, so that one left out
+//    always has one kept that is nearer everywhere.
 // Of entries of the same colour only the lowest is kept: the later ones are
 // never nearest, as ties go to the lower index. Lists keep entries in
 // increasing order.
@@ -48,23 +53,20 @@ class NearestCandidates {
   NearestCandidates(const NearestCandidates&) = delete;
   NearestCandidates& operator=(const NearestCandidates&) = delete;
 
-  // The grids, empty, and the entries' CIELAB; false when the memory cannot
+  // The grid, empty, and the entries' CIELAB; false when the memory cannot
   // be had.
   bool allocate();
 
-  // The cube that holds an approximate colour (to within rounding, far
-  // inside the margin of its list).
-  static std::uint32_t cellOf(const LabF& color) {
-    const auto l = static_cast<std::uint32_t>(color.l * 0.25f + 1.0f);
-    const auto a = static_cast<std::uint32_t>(color.a * 0.25f + 22.0f);
-    const auto b = static_cast<std::uint32_t>(color.b * 0.25f + 28.0f);
-    return (l * kCellsA + a) * kCellsB + b;
-  }
-
-  // A cube's list as a packed reference, made on first use: see groups().
-  std::uint32_t list(std::uint32_t cell) {
-    const std::uint32_t known = fine_[cell];
-    return known != 0 ? known : makeFine(cell);
+  // The list for an approximate colour, made on first use: its first group
+  // << 6 | how many groups.
+  std::uint32_t list(const LabF& color) {
+    const std::uint32_t known = cubes_[cubeOf(color)];
+    if (groupCount(known) != 0) return known;
+    if (known == kCut) {
+      const std::uint32_t fine = fine_.cells[fineCubeOf(color)];
+      if (fine != 0) return fine;
+    }
+    return listSlowly(color);
   }
   static std::uint32_t groupCount(std::uint32_t list) { return list & 63; }
   const Group* groups(std::uint32_t list) const { return &groups_[list >> 6]; }
@@ -72,38 +74,70 @@ class NearestCandidates {
   // An entry's CIELAB as PaletteLab has it (labFromSrgb of its colour).
   const Lab& exact(std::uint32_t entry) const { return labs_[entry]; }
 
- private:
-  // Fine cubes: 4 wide, from L -4, a -88, b -112 (every sRGB colour, with
-  // room for the approximation); coarse cubes twice as wide.
-  static constexpr std::uint32_t kCellsL = 27;
-  static constexpr std::uint32_t kCellsA = 47;
-  static constexpr std::uint32_t kCellsB = 52;
-  static constexpr std::uint32_t kCoarseL = (kCellsL + 1) / 2;
-  static constexpr std::uint32_t kCoarseA = (kCellsA + 1) / 2;
-  static constexpr std::uint32_t kCoarseB = (kCellsB + 1) / 2;
+  // The grid: cubes 8 wide from L -4, a -88, b -112, which hold every sRGB
+  // colour with room for the approximation; the cube that holds a colour,
+  // to within rounding, far inside the margin of its list.
+  static constexpr std::uint32_t kCubesL = 14;
+  static constexpr std::uint32_t kCubesA = 24;
+  static constexpr std::uint32_t kCubesB = 26;
+  static std::uint32_t cubeOf(const LabF& color) {
+    const auto l = static_cast<std::uint32_t>(color.l * 0.125f + 0.5f);
+    const auto a = static_cast<std::uint32_t>(color.a * 0.125f + 11.0f);
+    const auto b = static_cast<std::uint32_t>(color.b * 0.125f + 14.0f);
+    return (l * kCubesA + a) * kCubesB + b;
+  }
+  // The same for the 4-wide cubes, twice as many along each axis.
+  static std::uint32_t fineCubeOf(const LabF& color) {
+    const auto l = static_cast<std::uint32_t>(color.l * 0.25f + 1.0f);
+    const auto a = static_cast<std::uint32_t>(color.a * 0.25f + 22.0f);
+    const auto b = static_cast<std::uint32_t>(color.b * 0.25f + 28.0f);
+    return (l * 2 * kCubesA + a) * 2 * kCubesB + b;
+  }
 
-  std::uint32_t makeFine(std::uint32_t cell);
-  std::uint32_t coarse(std::uint32_t cell);
-  // The entries of candidates (count of them) that can be nearest within
-  // the cube of the given low corner and width, grown by the margin; into
-  // out, in order. Returns how many.
-  int select(const double low[3], double width, const std::uint8_t* candidates,
-             int count, std::uint8_t* out) const;
+ private:
+  // An 8-wide cube cut into 4-wide ones (no group is at 0).
+  static constexpr std::uint32_t kCut = 64;
+  // The cubes of a grid: per cube 0 until its list is made.
+  struct Level {
+    std::uint32_t cellsL;
+    std::uint32_t cellsA;
+    std::uint32_t cellsB;
+    platform::ByteBuffer bytes;
+    std::uint32_t* cells;
+  };
+
+  std::uint32_t listSlowly(const LabF& color);
+  // The entries of a cube of the grid at (l, a, b), made on first use: its
+  // list's start in entries_ (its length, then the list).
+  std::uint32_t cubeEntries(std::uint32_t l, std::uint32_t a, std::uint32_t b);
+  // The same for the 16-wide cubes.
+  std::uint32_t wideEntries(std::uint32_t l, std::uint32_t a, std::uint32_t b);
+  // A list kept from candidates (count of them, increasing) for the cube of
+  // the given low corner and width: into entries_; returns its start.
+  std::uint32_t keep(const double low[3], double width,
+                     std::uint32_t candidates, bool thorough);
+  // A list's entries as groups; returns the list as list() does.
+  std::uint32_t grouped(std::uint32_t start);
+  // Whether other is nearer than entry to every point of the cube of that
+  // centre and half width, by far more than rounding.
+  bool nearerEverywhere(std::uint8_t other, std::uint8_t entry,
+                        const double centre[3], double half) const;
 
   const PaletteLab& lab_;
   Lab labs_[256] = {};
-  // The entries of distinct colours, increasing.
-  std::uint8_t distinct_[256] = {};
-  int distinctCount_ = 0;
-  // Per cube, 0 until its list is made. Fine: the first group << 6 | the
-  // number of groups; coarse: the list's start in coarseEntries_ << 8 | its
-  // length.
-  platform::ByteBuffer fineBytes_;
-  platform::ByteBuffer coarseBytes_;
-  std::uint32_t* fine_ = nullptr;
-  std::uint32_t* coarse_ = nullptr;
+  double squares_[256] = {};  // |lab|^2 of each entry
+  // Lists of entries, each its length, then the entries. The first is all
+  // the entries of distinct colours.
+  std::vector<std::uint8_t> entries_;
+  // 8-wide cubes: the list as list() gives it, 0 (none yet) or kCut; their
+  // entries; 16-wide cubes' entries; the 4-wide cubes' lists as list()
+  // gives them.
+  platform::ByteBuffer cubeBytes_;
+  std::uint32_t* cubes_ = nullptr;
+  Level cubeLists_ = {};
+  Level wide_ = {};
+  Level fine_ = {};
   std::vector<Group> groups_;
-  std::vector<std::uint8_t> coarseEntries_;
 };
 
 #endif  // GIF2FRM_COLOR_NEAREST_CANDIDATES_H_

@@ -19,15 +19,6 @@ constexpr double kDrift = kApproximateLabError + 2e-5;
 constexpr float kGap = static_cast<float>(2.0 * kDrift + 1e-4);
 constexpr float kSlack = 1.0001f;
 
-// A squared distance with its low 8 mantissa bits replaced by the entry: the
-// least key is the least distance (to within 2^-15) and names its entry.
-// Non-negative floats order as their bits do.
-std::uint32_t keyOf(float squared, std::uint32_t entry) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &squared, sizeof bits);
-  return (bits & ~std::uint32_t{0xFF}) | entry;
-}
-
 // The greatest squared distance that a key can stand for.
 float keyDistance(std::uint32_t key) {
   const std::uint32_t bits = key | 0xFF;
@@ -41,32 +32,59 @@ float limitFor(std::uint32_t least) {
   return root * root * kSlack;
 }
 
-// The squared distances from color to a group's four entries, and their
-// keys.
-void distances(const Group& group, const LabF& color, float squared[4],
-               std::uint32_t keys[4]) {
-  for (int k = 0; k < 4; ++k) {
-    const float dl = group.l[k] - color.l;
-    const float da = group.a[k] - color.a;
-    const float db = group.b[k] - color.b;
-    squared[k] = dl * dl + da * da + db * db;
-    keys[k] = keyOf(squared[k], group.entries[k]);
-  }
+// Four lanes at once: SSE2 on x86-64, one lane at a time where there is
+// nothing like it (WebAssembly without SIMD).
+typedef float Float4 __attribute__((vector_size(16)));
+typedef std::uint32_t Bits4 __attribute__((vector_size(16)));
+typedef std::int32_t Mask4 __attribute__((vector_size(16)));
+
+Float4 lanewiseMin(Float4 x, Float4 y) { return x < y ? x : y; }
+
+// The squared distances from color to a group's four entries.
+Float4 distances(const Group& group, const LabF& color) {
+  Float4 l, a, b;
+  std::memcpy(&l, group.l, sizeof l);
+  std::memcpy(&a, group.a, sizeof a);
+  std::memcpy(&b, group.b, sizeof b);
+  const Float4 dl = l - color.l;
+  const Float4 da = a - color.a;
+  const Float4 db = b - color.b;
+  return dl * dl + da * da + db * db;
 }
 
-// The nearest of a one-group list when the approximation settles it, else
-// 0 (index 0 is never nearest: it fills groups up, far away).
-std::uint8_t settle(const Group& group, const LabF& color) {
-  float squared[4];
-  std::uint32_t keys[4];
-  distances(group, color, squared, keys);
-  const std::uint32_t least =
-      std::min(std::min(keys[0], keys[1]), std::min(keys[2], keys[3]));
-  const float limit = limitFor(least);
-  const int near = (squared[0] <= limit) + (squared[1] <= limit) +
-                   (squared[2] <= limit) + (squared[3] <= limit);
-  return near == 1 ? static_cast<std::uint8_t>(least) : 0;
+// The least of a group's keys: a key is a squared distance with its low 8
+// mantissa bits replaced by the entry, so that the least key is the least
+// distance (to within 2^-15) and names its entry. Keys, non-negative floats,
+// order as their bits do.
+std::uint32_t leastKey(const Group& group, Float4 squared) {
+  Bits4 entries;
+  std::memcpy(&entries, group.entries, sizeof entries);
+  Bits4 bits;
+  std::memcpy(&bits, &squared, sizeof bits);
+  bits = (bits & ~std::uint32_t{0xFF}) | entries;
+  Float4 keys;
+  std::memcpy(&keys, &bits, sizeof keys);
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 2, 3, 0, 1));
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 1, 0, 3, 2));
+  std::uint32_t least;
+  std::memcpy(&least, &keys, sizeof least);
+  return least;
 }
+
+// How many of the four are at most limit.
+int within(Float4 squared, float limit) {
+  Mask4 in = squared <= limit;
+  in += __builtin_shufflevector(in, in, 2, 3, 0, 1);
+  in += __builtin_shufflevector(in, in, 1, 0, 3, 2);
+  return -in[0];
+}
+
+// A group of no entries, the second of a one-group list.
+constexpr float kFar = NearestCandidates::kFar;
+constexpr Group kFarGroup = {{kFar, kFar, kFar, kFar},
+                             {kFar, kFar, kFar, kFar},
+                             {kFar, kFar, kFar, kFar},
+                             {0, 0, 0, 0}};
 
 }  // namespace
 
@@ -137,6 +155,8 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
   std::uint32_t places[kBatch];
   LabF labs[kBatch];
   std::uint32_t lists[kBatch];
+  Float4 squared[kBatch][2];
+  std::uint32_t leastKeys[kBatch];
   std::uint8_t found[kBatch];
   for (std::size_t first = 0; first < count; first += kBatch) {
     const std::size_t size = std::min(kBatch, count - first);
@@ -150,15 +170,28 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
     }
     for (std::size_t j = 0; j < opaque; ++j) {
       labs[j] = approximate(colors[j][0], colors[j][1], colors[j][2]);
-      lists[j] = NearestCandidates::cellOf(labs[j]);
     }
     for (std::size_t j = 0; j < opaque; ++j) {
-      lists[j] = candidates.list(lists[j]);
+      lists[j] = candidates.list(labs[j]);
+    }
+    // Step 3 for lists of up to two groups (nearly all), in two passes: the
+    // least key, then how many distances are within its limit. Index 0
+    // never settles a colour: longer lists take that way.
+    for (std::size_t j = 0; j < opaque; ++j) {
+      const Group* groups = candidates.groups(lists[j]);
+      const std::uint32_t n = NearestCandidates::groupCount(lists[j]);
+      const Group& second = n >= 2 ? groups[1] : kFarGroup;
+      squared[j][0] = distances(groups[0], labs[j]);
+      squared[j][1] = distances(second, labs[j]);
+      const std::uint32_t least = std::min(leastKey(groups[0], squared[j][0]),
+                                           leastKey(second, squared[j][1]));
+      leastKeys[j] = n <= 2 ? least : 0;
     }
     for (std::size_t j = 0; j < opaque; ++j) {
-      found[j] = NearestCandidates::groupCount(lists[j]) == 1
-                     ? settle(*candidates.groups(lists[j]), labs[j])
-                     : 0;
+      const float limit = limitFor(leastKeys[j]);
+      const int near =
+          within(squared[j][0], limit) + within(squared[j][1], limit);
+      found[j] = near == 1 ? static_cast<std::uint8_t>(leastKeys[j]) : 0;
     }
     std::memset(out + first, 0, size);
     for (std::size_t j = 0; j < opaque; ++j) {
@@ -175,21 +208,15 @@ std::uint8_t TrueColorMatch::nearestSlowly(const std::uint8_t* color,
   const NearestCandidates& candidates = *candidates_;
   const Group* groups = candidates.groups(list);
   const std::uint32_t count = NearestCandidates::groupCount(list);
-  if (count > 1) {
+  if (count > 2) {
     std::uint32_t least = std::numeric_limits<std::uint32_t>::max();
     for (std::uint32_t g = 0; g < count; ++g) {
-      float squared[4];
-      std::uint32_t keys[4];
-      distances(groups[g], lab, squared, keys);
-      for (const std::uint32_t key : keys) least = std::min(least, key);
+      least = std::min(least, leastKey(groups[g], distances(groups[g], lab)));
     }
     const float limit = limitFor(least);
     int near = 0;
     for (std::uint32_t g = 0; g < count; ++g) {
-      float squared[4];
-      std::uint32_t keys[4];
-      distances(groups[g], lab, squared, keys);
-      for (const float d : squared) near += d <= limit;
+      near += within(distances(groups[g], lab), limit);
     }
     if (near == 1) return static_cast<std::uint8_t>(least);
   }

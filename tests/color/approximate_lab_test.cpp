@@ -68,18 +68,20 @@ TEST(ApproximateLab, EveryColourFallsInsideTheGridOfCubes) {
       lowest[k] = std::min(lowest[k], v[k]);
       highest[k] = std::max(highest[k], v[k]);
     }
-    const std::uint32_t cell = NearestCandidates::cellOf(lab);
+    const std::uint32_t cell = NearestCandidates::cubeOf(lab);
     least = std::min(least, cell);
     most = std::max(most, cell);
   }
-  // The grid starts at L -4, a -88, b -112 and is 27 x 47 x 52 cubes of 4.
+  // The grid starts at L -4, a -88, b -112 and is 14 x 24 x 26 cubes of 8
+  // (the finer cubes 4 wide, 27 x 47 x 52 of them, cover the same).
   EXPECT_GT(lowest[0], -4.0f + 1.0f);
   EXPECT_GT(lowest[1], -88.0f + 1.0f);
   EXPECT_GT(lowest[2], -112.0f + 1.0f);
   EXPECT_LT(highest[0], -4.0f + 4 * 27 - 1.0f);
   EXPECT_LT(highest[1], -88.0f + 4 * 47 - 1.0f);
   EXPECT_LT(highest[2], -112.0f + 4 * 52 - 1.0f);
-  EXPECT_LT(most, 27u * 47u * 52u);
+  EXPECT_LT(most, NearestCandidates::kCubesL * NearestCandidates::kCubesA *
+                      NearestCandidates::kCubesB);
   EXPECT_GT(most, least);
 }
 
