@@ -28,10 +28,9 @@ ApproximateLab::ApproximateLab() : ratios_(), pieces_() {
                            xyzFromLinear(0.0, linear, 0.0),
                            xyzFromLinear(0.0, 0.0, linear)};
     for (int c = 0; c < 3; ++c) {
-      float* ratio = ratios_[c][v];
-      ratio[0] = static_cast<float>(shares[c].x / white.x);
-      ratio[1] = static_cast<float>(shares[c].y / white.y);
-      ratio[2] = static_cast<float>(shares[c].z / white.z);
+      ratios_[c][v] = Float4{static_cast<float>(shares[c].x / white.x),
+                             static_cast<float>(shares[c].y / white.y),
+                             static_cast<float>(shares[c].z / white.z), 0.0f};
     }
   }
   const double shift = kShift;

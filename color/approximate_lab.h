@@ -35,6 +35,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "color/four_lanes.h"
+
 // The straight distance from an approximate colour to labFromSrgb's, at most.
 constexpr double kApproximateLabError = 0.0025;
 
@@ -49,15 +51,32 @@ class ApproximateLab {
   // The tables, made on first use, once a process.
   static const ApproximateLab& tables();
 
+  // L, a, b and 0.
+  Float4 lanes(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
+    const Float4 s =
+        ratios_[0][red] + ratios_[1][green] + ratios_[2][blue] + kShift;
+    // Each of tx, ty, tz through its piece of the curve (the fourth lane,
+    // s = 2^-8, through none).
+    const Bits4 pieces = (bitsOf(s) >> 16) - kFirstPiece;
+    const Piece& x = pieces_[pieces[0]];
+    const Piece& y = pieces_[pieces[1]];
+    const Piece& z = pieces_[pieces[2]];
+    const Float4 offsets = {x.offset, y.offset, z.offset, 0.0f};
+    const Float4 slopes = {x.slope, y.slope, z.slope, 0.0f};
+    const Float4 f = offsets + slopes * s;
+    // (fy - 0, fx - fy, fy - fz) * (116, 500, 200) - (16, 0, 0).
+    const Float4 scale = {116.0f, 500.0f, 200.0f, 0.0f};
+    const Float4 shift = {-16.0f, 0.0f, 0.0f, 0.0f};
+    return (__builtin_shufflevector(f, f, 1, 0, 1, 3) -
+            __builtin_shufflevector(f, f, 3, 1, 2, 3)) *
+               scale +
+           shift;
+  }
+
   LabF operator()(std::uint8_t red, std::uint8_t green,
                   std::uint8_t blue) const {
-    const float* r = ratios_[0][red];
-    const float* g = ratios_[1][green];
-    const float* b = ratios_[2][blue];
-    const float fx = curve(r[0] + g[0] + b[0] + kShift);
-    const float fy = curve(r[1] + g[1] + b[1] + kShift);
-    const float fz = curve(r[2] + g[2] + b[2] + kShift);
-    return LabF{116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)};
+    const Float4 lab = lanes(red, green, blue);
+    return LabF{lab[0], lab[1], lab[2]};
   }
 
  private:
@@ -66,7 +85,7 @@ class ApproximateLab {
   // Octaves of s from 2^-8 to 1, and the one piece of [1, 1 + 1/128) that s
   // reaches at t = 1.
   static constexpr int kPieces = 8 * kPiecesPerOctave + 1;
-  // The float bits of 2^-8, shifted as in curve: piece 0.
+  // The float bits of 2^-8, shifted as in lanes(): piece 0.
   static constexpr std::uint32_t kFirstPiece = (127 - 8) << 7;
 
   struct Piece {
@@ -76,17 +95,8 @@ class ApproximateLab {
 
   ApproximateLab();
 
-  // f(s - 2^-8), for s from 2^-8 to 1 + 2^-7.
-  float curve(float s) const {
-    std::uint32_t bits;
-    std::memcpy(&bits, &s, sizeof bits);
-    const Piece& piece = pieces_[(bits >> 16) - kFirstPiece];
-    return piece.offset + piece.slope * s;
-  }
-
-  // [component][8-bit value][x, y, z, unused]: the value's share of tx, ty,
-  // tz.
-  float ratios_[3][256][4];
+  // [component][8-bit value]: the value's share of tx, ty, tz, and 0.
+  Float4 ratios_[3][256];
   Piece pieces_[kPieces];
 };
 

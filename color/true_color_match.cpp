@@ -7,6 +7,7 @@
 
 #include "color/cielab.h"
 #include "color/color_translation.h"
+#include "color/four_lanes.h"
 
 namespace {
 
@@ -32,48 +33,37 @@ float limitFor(std::uint32_t least) {
   return root * root * kSlack;
 }
 
-// Four lanes at once: SSE2 on x86-64, one lane at a time where there is
-// nothing like it (WebAssembly without SIMD).
-typedef float Float4 __attribute__((vector_size(16)));
-typedef std::uint32_t Bits4 __attribute__((vector_size(16)));
-typedef std::int32_t Mask4 __attribute__((vector_size(16)));
-
-Float4 lanewiseMin(Float4 x, Float4 y) { return x < y ? x : y; }
-
-// The squared distances from color to a group's four entries.
-Float4 distances(const Group& group, const LabF& color) {
+// The squared distances from color (L, a, b, 0) to a group's four entries.
+Float4 distances(const Group& group, Float4 color) {
   Float4 l, a, b;
   std::memcpy(&l, group.l, sizeof l);
   std::memcpy(&a, group.a, sizeof a);
   std::memcpy(&b, group.b, sizeof b);
-  const Float4 dl = l - color.l;
-  const Float4 da = a - color.a;
-  const Float4 db = b - color.b;
+  const Float4 dl = l - broadcast<0>(color);
+  const Float4 da = a - broadcast<1>(color);
+  const Float4 db = b - broadcast<2>(color);
   return dl * dl + da * da + db * db;
 }
 
-// The least of a group's keys: a key is a squared distance with its low 8
-// mantissa bits replaced by the entry, so that the least key is the least
+// The keys of a group's distances: a key is a squared distance with its low
+// 8 mantissa bits replaced by the entry, so that the least key is the least
 // distance (to within 2^-15) and names its entry. Keys, non-negative floats,
 // order as their bits do.
-std::uint32_t leastKey(const Group& group, Float4 squared) {
+Float4 keys(const Group& group, Float4 squared) {
   Bits4 entries;
   std::memcpy(&entries, group.entries, sizeof entries);
-  Bits4 bits;
-  std::memcpy(&bits, &squared, sizeof bits);
-  bits = (bits & ~std::uint32_t{0xFF}) | entries;
-  Float4 keys;
-  std::memcpy(&keys, &bits, sizeof keys);
-  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 2, 3, 0, 1));
-  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 1, 0, 3, 2));
-  std::uint32_t least;
-  std::memcpy(&least, &keys, sizeof least);
-  return least;
+  return floatsOf((bitsOf(squared) & ~std::uint32_t{0xFF}) | entries);
 }
 
-// How many of the four are at most limit.
-int within(Float4 squared, float limit) {
-  Mask4 in = squared <= limit;
+// The least of four keys.
+std::uint32_t leastKey(Float4 keys) {
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 2, 3, 0, 1));
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 1, 0, 3, 2));
+  return bitsOf(keys)[0];
+}
+
+// How many lanes are true (-1), over one or more comparisons added up.
+int trueLanes(Mask4 in) {
   in += __builtin_shufflevector(in, in, 2, 3, 0, 1);
   in += __builtin_shufflevector(in, in, 1, 0, 3, 2);
   return -in[0];
@@ -146,6 +136,8 @@ void TrueColorMatch::mapPixels(const std::uint8_t* rgba, std::size_t count,
 
 // A batch of pixels at a time, each step over the whole batch, so that the
 // work of many pixels overlaps in the processor.
+// A batch of pixels at a time, each step over the whole batch, so that the
+// work of many pixels overlaps in the processor.
 void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
                                 std::uint8_t threshold, std::uint8_t* out) {
   constexpr std::size_t kBatch = 64;
@@ -153,11 +145,10 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
   NearestCandidates& candidates = *candidates_;
   std::uint8_t colors[kBatch][3];
   std::uint32_t places[kBatch];
-  LabF labs[kBatch];
+  Float4 labs[kBatch];
   std::uint32_t lists[kBatch];
   Float4 squared[kBatch][2];
   std::uint32_t leastKeys[kBatch];
-  std::uint8_t found[kBatch];
   for (std::size_t first = 0; first < count; first += kBatch) {
     const std::size_t size = std::min(kBatch, count - first);
     // The opaque pixels' colours, read before out is written.
@@ -169,56 +160,55 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
       opaque += p[3] >= threshold;
     }
     for (std::size_t j = 0; j < opaque; ++j) {
-      labs[j] = approximate(colors[j][0], colors[j][1], colors[j][2]);
+      labs[j] = approximate.lanes(colors[j][0], colors[j][1], colors[j][2]);
     }
     for (std::size_t j = 0; j < opaque; ++j) {
-      lists[j] = candidates.list(labs[j]);
+      lists[j] = candidates.list(LabF{labs[j][0], labs[j][1], labs[j][2]});
     }
     // Step 3 for lists of up to two groups (nearly all), in two passes: the
-    // least key, then how many distances are within its limit. Index 0
-    // never settles a colour: longer lists take that way.
+    // least key, then how many distances are within its limit. A key of
+    // index 0 settles nothing: longer lists take the slow way.
     for (std::size_t j = 0; j < opaque; ++j) {
       const Group* groups = candidates.groups(lists[j]);
       const std::uint32_t n = NearestCandidates::groupCount(lists[j]);
       const Group& second = n >= 2 ? groups[1] : kFarGroup;
       squared[j][0] = distances(groups[0], labs[j]);
       squared[j][1] = distances(second, labs[j]);
-      const std::uint32_t least = std::min(leastKey(groups[0], squared[j][0]),
-                                           leastKey(second, squared[j][1]));
-      leastKeys[j] = n <= 2 ? least : 0;
-    }
-    for (std::size_t j = 0; j < opaque; ++j) {
-      const float limit = limitFor(leastKeys[j]);
-      const int near =
-          within(squared[j][0], limit) + within(squared[j][1], limit);
-      found[j] = near == 1 ? static_cast<std::uint8_t>(leastKeys[j]) : 0;
+      const std::uint32_t least = leastKey(lanewiseMin(
+          keys(groups[0], squared[j][0]), keys(second, squared[j][1])));
+      leastKeys[j] = n <= 2 ? least : least & ~std::uint32_t{0xFF};
     }
     std::memset(out + first, 0, size);
     for (std::size_t j = 0; j < opaque; ++j) {
+      const float limit = limitFor(leastKeys[j]);
+      const int near =
+          trueLanes((squared[j][0] <= limit) + (squared[j][1] <= limit));
+      const auto entry = static_cast<std::uint8_t>(leastKeys[j]);
       out[first + places[j]] =
-          found[j] != 0 ? found[j]
-                        : nearestSlowly(colors[j], labs[j], lists[j]);
+          near == 1 && entry != 0 ? entry
+                                  : nearestSlowly(colors[j], labs[j], lists[j]);
     }
   }
 }
 
 std::uint8_t TrueColorMatch::nearestSlowly(const std::uint8_t* color,
-                                           const LabF& lab,
+                                           Float4 lab,
                                            std::uint32_t list) const {
   const NearestCandidates& candidates = *candidates_;
   const Group* groups = candidates.groups(list);
   const std::uint32_t count = NearestCandidates::groupCount(list);
   if (count > 2) {
-    std::uint32_t least = std::numeric_limits<std::uint32_t>::max();
-    for (std::uint32_t g = 0; g < count; ++g) {
-      least = std::min(least, leastKey(groups[g], distances(groups[g], lab)));
+    Float4 least = keys(groups[0], distances(groups[0], lab));
+    for (std::uint32_t g = 1; g < count; ++g) {
+      least = lanewiseMin(least, keys(groups[g], distances(groups[g], lab)));
     }
-    const float limit = limitFor(least);
+    const std::uint32_t key = leastKey(least);
+    const float limit = limitFor(key);
     int near = 0;
     for (std::uint32_t g = 0; g < count; ++g) {
-      near += within(distances(groups[g], lab), limit);
+      near += trueLanes(distances(groups[g], lab) <= limit);
     }
-    if (near == 1) return static_cast<std::uint8_t>(least);
+    if (near == 1) return static_cast<std::uint8_t>(key);
   }
   // As PaletteLab compares: in double, the lowest entry among the nearest.
   const Lab exact = labFromSrgb(color[0], color[1], color[2]);

@@ -38,6 +38,7 @@
 
 #include "color/approximate_lab.h"
 #include "color/color_matching.h"
+#include "color/four_lanes.h"
 #include "color/nearest_candidates.h"
 #include "platform/byte_buffer.h"
 
@@ -77,7 +78,7 @@ class TrueColorMatch {
                   std::uint8_t threshold, std::uint8_t* out);
   // Steps 3 and 4 for a colour whose list has more than one group, or whose
   // one group left it open.
-  std::uint8_t nearestSlowly(const std::uint8_t* color, const LabF& lab,
+  std::uint8_t nearestSlowly(const std::uint8_t* color, Float4 lab,
                              std::uint32_t list) const;
 
   const MatchSettings& settings_;

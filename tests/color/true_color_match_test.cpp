@@ -12,6 +12,7 @@
 #include "color/palette.h"
 #include "color/palette_lab.h"
 #include "color/six_bit.h"
+#include "platform/byte_buffer.h"
 
 namespace {
 
@@ -27,9 +28,27 @@ MatchSettings settingsFor(ColorMatch match, const std::uint8_t* palette,
 
 using Palette = std::vector<std::uint8_t>;
 
+// 228 colours packed into a small cube of 6-bit colours (7 steps a side):
+// lists there are long, and cubes are cut.
+Palette densePalette() {
+  const std::uint8_t* builtIn = loadPalette();
+  Palette dense(builtIn, builtIn + 768);
+  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
+    const int n = (e * 37) % 343;
+    dense[static_cast<std::size_t>(3 * e)] =
+        static_cast<std::uint8_t>(20 + n / 49);
+    dense[static_cast<std::size_t>(3 * e + 1)] =
+        static_cast<std::uint8_t>(30 + n / 7 % 7);
+    dense[static_cast<std::size_t>(3 * e + 2)] =
+        static_cast<std::uint8_t>(10 + n % 7);
+  }
+  return dense;
+}
+
 // The built-in palette; one of random colours whose entries lie in no order
 // at all; one of 12 colours, each repeated, and their neighbours one 6-bit
-// step away, where nearly every colour meets exact and near ties.
+// step away, where nearly every colour meets exact and near ties; and the
+// dense one.
 std::vector<Palette> palettes() {
   const std::uint8_t* builtIn = loadPalette();
   std::vector<Palette> all(3, Palette(builtIn, builtIn + 768));
@@ -47,6 +66,7 @@ std::vector<Palette> palettes() {
           static_cast<std::uint8_t>((base * (k + 3) + step) % 64);
     }
   }
+  all.push_back(densePalette());
   return all;
 }
 
@@ -116,6 +136,49 @@ TEST(TrueColorMatch, NearestIsPaletteLabsNearestForEveryColourTried) {
       ASSERT_EQ(match.entry(p[0], p[1], p[2]), expected) << colors[i];
     }
   }
+}
+
+// Without the memory for finer cubes, long lists are searched whole.
+TEST(TrueColorMatch, NearestStaysExactWithoutMemoryForFinerCubes) {
+  const Palette palette = densePalette();
+  const PaletteLab lab(palette.data());
+  const MatchSettings settings =
+      settingsFor(ColorMatch::Nearest, palette.data(), &lab);
+  TrueColorMatch match(settings);
+  ASSERT_TRUE(match.allocate());
+  platform::failAllocationAfter(1);
+  const std::vector<std::uint32_t> colors = colorsToTry(lab, 100000);
+  for (const std::uint32_t c : colors) {
+    const auto r = static_cast<std::uint8_t>(c >> 16);
+    const auto g = static_cast<std::uint8_t>(c >> 8);
+    const auto b = static_cast<std::uint8_t>(c);
+    ASSERT_EQ(match.entry(r, g, b), lab.nearest(r, g, b)) << std::hex << c;
+  }
+  platform::failAllocationAfter(0);
+}
+
+TEST(TrueColorMatch, FailsCleanlyWithoutMemory) {
+  const std::uint8_t* palette = loadPalette();
+  const PaletteLab lab(palette);
+  for (const ColorMatch rule :
+       {ColorMatch::Nearest, ColorMatch::FirstWithinDelta}) {
+    const MatchSettings settings = settingsFor(rule, palette, &lab);
+    for (std::uint64_t failing = 1; failing <= 4; ++failing) {
+      TrueColorMatch match(settings);
+      platform::failAllocationAfter(failing);
+      const bool allocated = match.allocate();
+      platform::failAllocationAfter(0);
+      if (allocated) {
+        EXPECT_EQ(match.entry(10, 200, 30), rule == ColorMatch::Nearest
+                                                ? lab.nearest(10, 200, 30)
+                                                : match.entry(10, 200, 30));
+      }
+    }
+  }
+  const MatchSettings noLab =
+      settingsFor(ColorMatch::Nearest, palette, nullptr);
+  TrueColorMatch match(noLab);
+  EXPECT_FALSE(match.allocate());
 }
 
 TEST(TrueColorMatch, PixelsBelowTheAlphaThresholdAreTransparentInPlace) {
