@@ -25,6 +25,7 @@ constexpr double kLowB = -112.0;
 
 struct Near {
   double squared;  // to the cube's centre
+  double value;    // see keep()
   std::uint8_t entry;
 };
 
@@ -62,8 +63,8 @@ bool NearestCandidates::allocate() {
   }
   std::memset(cubeBytes_.data(), 0, cubeBytes_.size());
   cubes_ = reinterpret_cast<std::uint32_t*>(cubeBytes_.data());
-  fine_.bytes.reset();
-  fine_.cells = nullptr;
+  // Eighths 0 to 7 are never a cut cube's, so that 0 means none.
+  eighths_.assign(8, 0);
   // Group 0 is never a list's, so that 0 means none.
   groups_.assign(1, Group{});
   // The entries by colour, each colour's lowest entry first.
@@ -89,25 +90,6 @@ bool NearestCandidates::allocate() {
   return true;
 }
 
-inline bool NearestCandidates::nearerEverywhere(std::uint8_t other,
-                                                std::uint8_t entry,
-                                                const double centre[3],
-                                                double half) const {
-  // |p - o|^2 - |p - e|^2 = 2 p.(e - o) + |o|^2 - |e|^2 is linear in p; its
-  // greatest value over the cube, at the corner that the signs of e - o
-  // pick, must be below 0 by far more than rounding.
-  const Lab& o = labs_[other];
-  const Lab& e = labs_[entry];
-  const double dl = e.l - o.l;
-  const double da = e.a - o.a;
-  const double db = e.b - o.b;
-  const double most =
-      2.0 * (centre[0] * dl + centre[1] * da + centre[2] * db) +
-      2.0 * half * (std::fabs(dl) + std::fabs(da) + std::fabs(db)) +
-      squares_[other] - squares_[entry];
-  return most < -1e-6 * (1.0 + squares_[other] + squares_[entry]);
-}
-
 std::uint32_t NearestCandidates::keep(const double low[3], double width,
                                       std::uint32_t candidates, bool thorough) {
   const int count = entries_[candidates];
@@ -131,9 +113,30 @@ std::uint32_t NearestCandidates::keep(const double low[3], double width,
   Near near[256];
   int within = 0;
   for (int i = 0; i < count; ++i) {
-    near[within] = Near{squared[i], entries[i]};
+    const std::uint8_t e = entries[i];
+    near[within] = Near{squared[i], 0.0, e};
     within += squared[i] <= reach * reach;
   }
+  // |p - o|^2 - |p - e|^2 = 2 p.(e - o) + |o|^2 - |e|^2 is linear in p, and
+  // greatest over the cube at the corner that the signs of e - o pick:
+  // there it is value(e) - value(o) + 2 half |e - o|_1, with value(x) =
+  // 2 centre.x - |x|^2. Below 0 by far more than rounding, o is nearer than
+  // e everywhere.
+  for (int i = 0; i < within; ++i) {
+    const Lab& e = labs_[near[i].entry];
+    near[i].value =
+        2.0 * (centre[0] * e.l + centre[1] * e.a + centre[2] * e.b) -
+        squares_[near[i].entry];
+  }
+  const auto beats = [&](const Near& o, const Near& e) {
+    const Lab& x = labs_[o.entry];
+    const Lab& y = labs_[e.entry];
+    const double most = e.value - o.value +
+                        2.0 * half *
+                            (std::fabs(y.l - x.l) + std::fabs(y.a - x.a) +
+                             std::fabs(y.b - x.b));
+    return most < -1e-6 * (1.0 + squares_[o.entry] + squares_[e.entry]);
+  };
   // The two nearest to the centre, which leave out most of the others.
   int first = 0;
   int second = within > 1 ? 1 : 0;
@@ -144,12 +147,12 @@ std::uint32_t NearestCandidates::keep(const double low[3], double width,
       if (near[i].squared < near[first].squared) std::swap(first, second);
     }
   }
-  const std::uint8_t judges[2] = {near[first].entry, near[second].entry};
+  const Near judges[2] = {near[first], near[second]};
   int kept = 0;
   for (int i = 0; i < within; ++i) {
     const std::uint8_t e = near[i].entry;
-    if ((e != judges[0] && nearerEverywhere(judges[0], e, centre, half)) ||
-        (e != judges[1] && nearerEverywhere(judges[1], e, centre, half))) {
+    if ((e != judges[0].entry && beats(judges[0], near[i])) ||
+        (e != judges[1].entry && beats(judges[1], near[i]))) {
       continue;
     }
     near[kept++] = near[i];
@@ -166,16 +169,12 @@ std::uint32_t NearestCandidates::keep(const double low[3], double width,
     kept = 0;
     for (int i = 0; i < within; ++i) {
       bool beaten = false;
-      for (int j = 0; j < kept && !beaten; ++j) {
-        beaten = nearerEverywhere(out[j], near[i].entry, centre, half);
-      }
-      if (!beaten) out[kept++] = near[i].entry;
+      for (int j = 0; j < kept && !beaten; ++j)
+        beaten = beats(near[j], near[i]);
+      if (!beaten) near[kept++] = near[i];
     }
-    for (int i = 1; i < kept; ++i) {
-      for (int j = i; j > 0 && out[j] < out[j - 1]; --j) {
-        std::swap(out[j], out[j - 1]);
-      }
-    }
+    for (int i = 0; i < kept; ++i) out[i] = near[i].entry;
+    std::sort(out, out + kept);
   } else {
     for (int i = 0; i < kept; ++i) out[i] = near[i].entry;
   }
@@ -222,8 +221,13 @@ std::uint32_t NearestCandidates::cubeEntries(std::uint32_t l, std::uint32_t a,
     const double low[3] = {kLowL + 8.0 * l, kLowA + 8.0 * a, kLowB + 8.0 * b};
     const std::uint32_t made = keep(low, 8.0, wide, true);
     start = made;
-    cubes_[(l * kCubesA + a) * kCubesB + b] =
-        entries_[made] <= kMostEntries ? grouped(made) : kCut;
+    std::uint32_t& list = cubes_[(l * kCubesA + a) * kCubesB + b];
+    if (entries_[made] <= kMostEntries) {
+      list = grouped(made);
+    } else {
+      list = static_cast<std::uint32_t>(eighths_.size()) << 6;
+      eighths_.resize(eighths_.size() + 8, 0);
+    }
   }
   return start;
 }
@@ -234,26 +238,18 @@ std::uint32_t NearestCandidates::listSlowly(const LabF& color) {
   const std::uint32_t a = cube / kCubesB % kCubesA;
   const std::uint32_t b = cube % kCubesB;
   const std::uint32_t made = cubeEntries(l, a, b);
-  if (cubes_[cube] != kCut) return cubes_[cube];
-  // A cube of many entries: the 4-wide cube that holds the colour.
-  if (fine_.cells == nullptr &&
-      !allocateLevel(fine_, 2 * kCubesL, 2 * kCubesA, 2 * kCubesB)) {
-    // No memory for finer cubes: the long list it is.
-    cubes_[cube] = grouped(made);
-    return cubes_[cube];
+  const std::uint32_t list = cubes_[cube];
+  if (groupCount(list) != 0) return list;
+  // A cube of many entries, cut in eight: the eighth that holds the colour
+  // (or one next to it, within rounding, far inside its list's margin).
+  const std::uint32_t eighth = eighthOf(color);
+  std::uint32_t& fine = eighths_[list >> 6 | eighth];
+  if (fine == 0) {
+    const double low[3] = {kLowL + 8.0 * l + 4.0 * (eighth >> 2),
+                           kLowA + 8.0 * a + 4.0 * (eighth >> 1 & 1),
+                           kLowB + 8.0 * b + 4.0 * (eighth & 1)};
+    const std::uint32_t kept = keep(low, 4.0, made, true);
+    fine = grouped(kept);
   }
-  const std::uint32_t fine = fineCubeOf(color);
-  const std::uint32_t fl = fine / (4 * kCubesA * kCubesB);
-  const std::uint32_t fa = fine / (2 * kCubesB) % (2 * kCubesA);
-  const std::uint32_t fb = fine % (2 * kCubesB);
-  std::uint32_t& list = fine_.cells[fine];
-  if (list == 0) {
-    // From the 8-wide cube that holds this one, which rounding may have
-    // made another than the colour's.
-    const std::uint32_t parent = cubeEntries(fl / 2, fa / 2, fb / 2);
-    const double low[3] = {kLowL + 4.0 * fl, kLowA + 4.0 * fa,
-                           kLowB + 4.0 * fb};
-    list = grouped(keep(low, 4.0, parent, true));
-  }
-  return list;
+  return fine;
 }

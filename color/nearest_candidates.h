@@ -62,8 +62,9 @@ class NearestCandidates {
   std::uint32_t list(const LabF& color) {
     const std::uint32_t known = cubes_[cubeOf(color)];
     if (groupCount(known) != 0) return known;
-    if (known == kCut) {
-      const std::uint32_t fine = fine_.cells[fineCubeOf(color)];
+    if (known != 0) {
+      // Cut into eight: the list of the one that holds the colour.
+      const std::uint32_t fine = eighths_[known >> 6 | eighthOf(color)];
       if (fine != 0) return fine;
     }
     return listSlowly(color);
@@ -86,17 +87,16 @@ class NearestCandidates {
     const auto b = static_cast<std::uint32_t>(color.b * 0.125f + 14.0f);
     return (l * kCubesA + a) * kCubesB + b;
   }
-  // The same for the 4-wide cubes, twice as many along each axis.
-  static std::uint32_t fineCubeOf(const LabF& color) {
+  // Which eighth of its cube (4 wide) holds a colour, to within rounding:
+  // bits 2, 1, 0 for the upper half of L, a, b.
+  static std::uint32_t eighthOf(const LabF& color) {
     const auto l = static_cast<std::uint32_t>(color.l * 0.25f + 1.0f);
     const auto a = static_cast<std::uint32_t>(color.a * 0.25f + 22.0f);
     const auto b = static_cast<std::uint32_t>(color.b * 0.25f + 28.0f);
-    return (l * 2 * kCubesA + a) * 2 * kCubesB + b;
+    return (l & 1) << 2 | (a & 1) << 1 | (b & 1);
   }
 
  private:
-  // An 8-wide cube cut into 4-wide ones (no group is at 0).
-  static constexpr std::uint32_t kCut = 64;
   // The cubes of a grid: per cube 0 until its list is made.
   struct Level {
     std::uint32_t cellsL;
@@ -118,10 +118,6 @@ class NearestCandidates {
                      std::uint32_t candidates, bool thorough);
   // A list's entries as groups; returns the list as list() does.
   std::uint32_t grouped(std::uint32_t start);
-  // Whether other is nearer than entry to every point of the cube of that
-  // centre and half width, by far more than rounding.
-  bool nearerEverywhere(std::uint8_t other, std::uint8_t entry,
-                        const double centre[3], double half) const;
 
   const PaletteLab& lab_;
   Lab labs_[256] = {};
@@ -129,14 +125,14 @@ class NearestCandidates {
   // Lists of entries, each its length, then the entries. The first is all
   // the entries of distinct colours.
   std::vector<std::uint8_t> entries_;
-  // 8-wide cubes: the list as list() gives it, 0 (none yet) or kCut; their
-  // entries; 16-wide cubes' entries; the 4-wide cubes' lists as list()
-  // gives them.
+  // 8-wide cubes: the list as list() gives it, 0 (none yet), or where the
+  // cube is cut, the start of its eighths' lists in eighths_ << 6 (0 until
+  // made); their entries; 16-wide cubes' entries.
   platform::ByteBuffer cubeBytes_;
   std::uint32_t* cubes_ = nullptr;
   Level cubeLists_ = {};
   Level wide_ = {};
-  Level fine_ = {};
+  std::vector<std::uint32_t> eighths_;
   std::vector<Group> groups_;
 };
 

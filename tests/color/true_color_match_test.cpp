@@ -138,25 +138,6 @@ TEST(TrueColorMatch, NearestIsPaletteLabsNearestForEveryColourTried) {
   }
 }
 
-// Without the memory for finer cubes, long lists are searched whole.
-TEST(TrueColorMatch, NearestStaysExactWithoutMemoryForFinerCubes) {
-  const Palette palette = densePalette();
-  const PaletteLab lab(palette.data());
-  const MatchSettings settings =
-      settingsFor(ColorMatch::Nearest, palette.data(), &lab);
-  TrueColorMatch match(settings);
-  ASSERT_TRUE(match.allocate());
-  platform::failAllocationAfter(1);
-  const std::vector<std::uint32_t> colors = colorsToTry(lab, 100000);
-  for (const std::uint32_t c : colors) {
-    const auto r = static_cast<std::uint8_t>(c >> 16);
-    const auto g = static_cast<std::uint8_t>(c >> 8);
-    const auto b = static_cast<std::uint8_t>(c);
-    ASSERT_EQ(match.entry(r, g, b), lab.nearest(r, g, b)) << std::hex << c;
-  }
-  platform::failAllocationAfter(0);
-}
-
 TEST(TrueColorMatch, FailsCleanlyWithoutMemory) {
   const std::uint8_t* palette = loadPalette();
   const PaletteLab lab(palette);
