@@ -49,7 +49,7 @@ Float4 distances(const Group& group, Float4 color) {
 // 8 mantissa bits replaced by the entry, so that the least key is the least
 // distance (to within 2^-15) and names its entry. Keys, non-negative floats,
 // order as their bits do.
-Float4 keys(const Group& group, Float4 squared) {
+Float4 keysOf(const Group& group, Float4 squared) {
   Bits4 entries;
   std::memcpy(&entries, group.entries, sizeof entries);
   return floatsOf((bitsOf(squared) & ~std::uint32_t{0xFF}) | entries);
@@ -143,7 +143,7 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
   constexpr std::size_t kBatch = 64;
   const ApproximateLab& approximate = ApproximateLab::tables();
   NearestCandidates& candidates = *candidates_;
-  std::uint8_t colors[kBatch][3];
+  std::uint8_t colors[kBatch][4];
   std::uint32_t places[kBatch];
   Float4 labs[kBatch];
   std::uint32_t lists[kBatch];
@@ -151,13 +151,13 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
   std::uint32_t leastKeys[kBatch];
   for (std::size_t first = 0; first < count; first += kBatch) {
     const std::size_t size = std::min(kBatch, count - first);
-    // The opaque pixels' colours, read before out is written.
+    // The opaque pixels, read before out is written.
+    const std::uint8_t* batch = rgba + 4 * first;
     std::size_t opaque = 0;
     for (std::size_t i = 0; i < size; ++i) {
-      const std::uint8_t* p = rgba + 4 * (first + i);
-      std::memcpy(colors[opaque], p, 3);
+      std::memcpy(colors[opaque], batch + 4 * i, 4);
       places[opaque] = static_cast<std::uint32_t>(i);
-      opaque += p[3] >= threshold;
+      opaque += batch[4 * i + 3] >= threshold;
     }
     for (std::size_t j = 0; j < opaque; ++j) {
       labs[j] = approximate.lanes(colors[j][0], colors[j][1], colors[j][2]);
@@ -175,7 +175,7 @@ void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
       squared[j][0] = distances(groups[0], labs[j]);
       squared[j][1] = distances(second, labs[j]);
       const std::uint32_t least = leastKey(lanewiseMin(
-          keys(groups[0], squared[j][0]), keys(second, squared[j][1])));
+          keysOf(groups[0], squared[j][0]), keysOf(second, squared[j][1])));
       leastKeys[j] = n <= 2 ? least : least & ~std::uint32_t{0xFF};
     }
     std::memset(out + first, 0, size);
@@ -198,9 +198,9 @@ std::uint8_t TrueColorMatch::nearestSlowly(const std::uint8_t* color,
   const Group* groups = candidates.groups(list);
   const std::uint32_t count = NearestCandidates::groupCount(list);
   if (count > 2) {
-    Float4 least = keys(groups[0], distances(groups[0], lab));
+    Float4 least = keysOf(groups[0], distances(groups[0], lab));
     for (std::uint32_t g = 1; g < count; ++g) {
-      least = lanewiseMin(least, keys(groups[g], distances(groups[g], lab)));
+      least = lanewiseMin(least, keysOf(groups[g], distances(groups[g], lab)));
     }
     const std::uint32_t key = leastKey(least);
     const float limit = limitFor(key);

@@ -6,17 +6,19 @@
 // each of those 2^18 colours is matched once and its entry remembered.
 //
 // The nearest entry: a picture may hold as many colours as pixels, so each
-// pixel is matched afresh, quickly and exactly:
+// pixel is matched afresh, quickly and exactly, a batch of pixels at a time,
+// each step over the whole batch:
 //  1. its CIELAB approximately, in float from tables (approximate_lab.h),
 //     within kApproximateLabError of labFromSrgb's;
-//  2. the candidates of the 4-wide cube of CIELAB that holds it
+//  2. the candidates of the cube of CIELAB that holds it
 //     (nearest_candidates.h): PaletteLab's answer is among them;
-//  3. the squared distances to (usually) four candidates in float, and the
-//     least of them; that entry is the answer when every other candidate is
-//     farther by a margin that the approximation cannot bridge;
-//  4. otherwise (a few colours in a thousand: near-ties, cubes of more than
-//     four candidates) labFromSrgb and the candidates' distances in double,
-//     in increasing entry order, as PaletteLab compares them.
+//  3. the squared distances to the candidates in float, four at a time
+//     (four_lanes.h; nearly every cube has up to eight), and the least of
+//     them; that entry is the answer when every other candidate is farther
+//     by a margin that the approximation cannot bridge;
+//  4. otherwise (a few colours in a thousand: near ties, longer lists) the
+//     same over a longer list, or labFromSrgb and the candidates' distances
+//     in double, in increasing entry order, as PaletteLab compares them.
 //
 // Why step 3 is exact. Let c be labFromSrgb's colour and c' the
 // approximation, e and e' an entry's CIELAB in double and in float: |c' - c|
