@@ -1,172 +1,228 @@
 #include "color/true_color_match.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "color/cielab.h"
 #include "color/color_translation.h"
-#include "color/palette.h"
-#include "color/palette_lab.h"
+#include "color/four_lanes.h"
 
 namespace {
 
-constexpr std::uint32_t kCellBits = 4;  // 16 cells along each component
-constexpr std::uint32_t kCellCount = 1u << (3 * kCellBits);
+using Group = NearestCandidates::Group;
 
-// The CIELAB box that holds every colour of a cell.
-struct LabBox {
-  Lab low;
-  Lab high;
-};
+// The d of the header: the approximation's error and the entries' rounding
+// to float (at most 1.1e-5).
+constexpr double kDrift = kApproximateLabError + 2e-5;
+// 2d + 1e-4, and the factor of T.
+constexpr float kGap = static_cast<float>(2.0 * kDrift + 1e-4);
+constexpr float kSlack = 1.0001f;
 
-LabBox cellBox(std::uint32_t cell) {
-  constexpr std::uint32_t kMask = (1u << kCellBits) - 1;
-  constexpr std::uint32_t kSpan = 256u >> kCellBits;
-  const std::uint32_t first[3] = {(cell >> 2 * kCellBits & kMask) * kSpan,
-                                  (cell >> kCellBits & kMask) * kSpan,
-                                  (cell & kMask) * kSpan};
-  double least[3];
-  double most[3];
-  for (int k = 0; k < 3; ++k) {
-    least[k] = linearFromSrgb(static_cast<std::uint8_t>(first[k]));
-    most[k] = linearFromSrgb(static_cast<std::uint8_t>(first[k] + kSpan - 1));
-  }
-  // Every coordinate of XYZ grows with every component: the corners bound
-  // it. L grows with Y alone, a with X and against Y, b with Y and against Z.
-  const Xyz xyzLow = xyzFromLinear(least[0], least[1], least[2]);
-  const Xyz xyzHigh = xyzFromLinear(most[0], most[1], most[2]);
-  // (low x, high y, high z) gives the least a and b = 200 (fy - fz) at
-  // high z; the least b needs low y as well.
-  const Lab low = labFromXyz({xyzLow.x, xyzLow.y, xyzLow.z});
-  const Lab high = labFromXyz({xyzHigh.x, xyzHigh.y, xyzHigh.z});
-  const Lab leastA = labFromXyz({xyzLow.x, xyzHigh.y, xyzHigh.z});
-  const Lab mostA = labFromXyz({xyzHigh.x, xyzLow.y, xyzLow.z});
-  const Lab leastB = labFromXyz({xyzLow.x, xyzLow.y, xyzHigh.z});
-  const Lab mostB = labFromXyz({xyzHigh.x, xyzHigh.y, xyzLow.z});
-  return LabBox{{low.l, leastA.a, leastB.b}, {high.l, mostA.a, mostB.b}};
+// The greatest squared distance that a key can stand for.
+float keyDistance(std::uint32_t key) {
+  const std::uint32_t bits = key | 0xFF;
+  float squared;
+  std::memcpy(&squared, &bits, sizeof squared);
+  return squared;
 }
 
-// The least and the greatest squared distance from a point to the box.
-double nearestInBox(const Lab& p, const LabBox& box) {
-  const auto gap = [](double v, double lo, double hi) {
-    return v < lo ? lo - v : v > hi ? v - hi : 0.0;
-  };
-  const double dl = gap(p.l, box.low.l, box.high.l);
-  const double da = gap(p.a, box.low.a, box.high.a);
-  const double db = gap(p.b, box.low.b, box.high.b);
+float limitFor(std::uint32_t least) {
+  const float root = std::sqrt(keyDistance(least)) + kGap;
+  return root * root * kSlack;
+}
+
+// The squared distances from color (L, a, b, 0) to a group's four entries.
+Float4 distances(const Group& group, Float4 color) {
+  Float4 l, a, b;
+  std::memcpy(&l, group.l, sizeof l);
+  std::memcpy(&a, group.a, sizeof a);
+  std::memcpy(&b, group.b, sizeof b);
+  const Float4 dl = l - broadcast<0>(color);
+  const Float4 da = a - broadcast<1>(color);
+  const Float4 db = b - broadcast<2>(color);
   return dl * dl + da * da + db * db;
 }
 
-double farthestInBox(const Lab& p, const LabBox& box) {
-  const auto reach = [](double v, double lo, double hi) {
-    return std::max(v - lo, hi - v);
-  };
-  const double dl = reach(p.l, box.low.l, box.high.l);
-  const double da = reach(p.a, box.low.a, box.high.a);
-  const double db = reach(p.b, box.low.b, box.high.b);
-  return dl * dl + da * da + db * db;
+// The keys of a group's distances: a key is a squared distance with its low
+// 8 mantissa bits replaced by the entry, so that the least key is the least
+// distance (to within 2^-15) and names its entry. Keys, non-negative floats,
+// order as their bits do.
+Float4 keysOf(const Group& group, Float4 squared) {
+  Bits4 entries;
+  std::memcpy(&entries, group.entries, sizeof entries);
+  return floatsOf((bitsOf(squared) & ~std::uint32_t{0xFF}) | entries);
 }
 
-// Whether other is nearer than entry to every colour of the box, so that
-// entry is nearest to none of them: the box lies wholly on other's side of
-// the plane halfway between the two. The difference of the squared
-// distances, |p - other|^2 - |p - entry|^2, is linear in p; its greatest
-// value over the box, at the corner that each coordinate's sign picks, must
-// be below 0 by more than rounding.
-bool nearerEverywhere(const Lab& other, const Lab& entry, const LabBox& box) {
-  const double d[3] = {entry.l - other.l, entry.a - other.a, entry.b - other.b};
-  const double low[3] = {box.low.l, box.low.a, box.low.b};
-  const double high[3] = {box.high.l, box.high.a, box.high.b};
-  double most = 0.0;
-  for (int k = 0; k < 3; ++k) {
-    most += 2.0 * std::max(low[k] * d[k], high[k] * d[k]);
-  }
-  const double otherSquared =
-      other.l * other.l + other.a * other.a + other.b * other.b;
-  const double entrySquared =
-      entry.l * entry.l + entry.a * entry.a + entry.b * entry.b;
-  return most + otherSquared - entrySquared <
-         -1e-6 * (1.0 + otherSquared + entrySquared);
+// The least of four keys.
+std::uint32_t leastKey(Float4 keys) {
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 2, 3, 0, 1));
+  keys = lanewiseMin(keys, __builtin_shufflevector(keys, keys, 1, 0, 3, 2));
+  return bitsOf(keys)[0];
 }
+
+// How many lanes are true (-1), over one or more comparisons added up.
+int trueLanes(Mask4 in) {
+  in += __builtin_shufflevector(in, in, 2, 3, 0, 1);
+  in += __builtin_shufflevector(in, in, 1, 0, 3, 2);
+  return -in[0];
+}
+
+// A group of no entries, the second of a one-group list.
+constexpr float kFar = NearestCandidates::kFar;
+constexpr Group kFarGroup = {{kFar, kFar, kFar, kFar},
+                             {kFar, kFar, kFar, kFar},
+                             {kFar, kFar, kFar, kFar},
+                             {0, 0, 0, 0}};
 
 }  // namespace
 
 bool TrueColorMatch::allocate() {
-  const std::size_t colors = firstWithinDelta() ? 1u << 18 : 1u << 24;
-  if (!memo_.allocate(colors)) return false;
-  std::fill(memo_.data(), memo_.data() + colors, kUnknown);
-  if (firstWithinDelta()) return true;
+  if (firstWithinDelta()) {
+    constexpr std::size_t kColors = std::size_t{1} << 18;
+    if (!memo_.allocate(kColors)) return false;
+    std::memset(memo_.data(), kUnknown, kColors);
+    return true;
+  }
   if (settings_.lab == nullptr) return false;
-  cells_.resize(kCellCount);
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    const std::uint8_t* wide =
-        settings_.lab->widened(static_cast<std::uint8_t>(e));
-    labs_[static_cast<std::size_t>(e)] = labFromSrgb(wide[0], wide[1], wide[2]);
+  ApproximateLab::tables();
+  candidates_.emplace(*settings_.lab);
+  if (!candidates_->allocate()) {
+    candidates_.reset();
+    return false;
   }
   return true;
 }
 
-const std::vector<std::uint8_t>& TrueColorMatch::candidates(
-    std::uint32_t cell) {
-  std::vector<std::uint8_t>& list = cells_[cell];
-  if (!list.empty()) return list;
-  const LabBox box = cellBox(cell);
-  double bound = 1e300;
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    bound = std::min(bound, farthestInBox(labs_[e], box));
-  }
-  // A margin far above rounding keeps an entry at the very edge, for ties.
-  bound += 1e-6 * (1.0 + bound);
-  std::vector<std::uint8_t> near;
-  for (int e = kFirstMatchableEntry; e <= kLastMatchableEntry; ++e) {
-    if (nearestInBox(labs_[e], box) <= bound) {
-      near.push_back(static_cast<std::uint8_t>(e));
-    }
-  }
-  // Of those, the ones that no other is nearer than everywhere in the box.
-  for (const std::uint8_t e : near) {
-    const bool beaten =
-        std::any_of(near.begin(), near.end(), [&](std::uint8_t o) {
-          return o != e && nearerEverywhere(labs_[o], labs_[e], box);
-        });
-    if (!beaten) list.push_back(e);
-  }
-  return list;
-}
-
-std::uint8_t TrueColorMatch::nearestByCells(std::uint8_t red,
-                                            std::uint8_t green,
-                                            std::uint8_t blue) {
-  const std::uint32_t cell = (std::uint32_t{red} >> 4) << 8 |
-                             (std::uint32_t{green} >> 4) << 4 |
-                             std::uint32_t{blue} >> 4;
-  const Lab color = labFromSrgb(red, green, blue);
-  double best = 1e300;
-  std::uint8_t bestEntry = 0;
-  // In entry order: on a tie the lower index stays.
-  for (const std::uint8_t e : candidates(cell)) {
-    const double d = squaredDeltaE(labs_[e], color);
-    if (d < best) {
-      best = d;
-      bestEntry = e;
-    }
-  }
-  return bestEntry;
-}
-
-std::uint8_t TrueColorMatch::find(std::uint32_t key, std::uint8_t red,
-                                  std::uint8_t green, std::uint8_t blue) {
+std::uint8_t TrueColorMatch::firstEntry(std::uint8_t red, std::uint8_t green,
+                                        std::uint8_t blue) {
+  const std::uint32_t key = std::uint32_t{red} >> 2 << 12 |
+                            std::uint32_t{green} >> 2 << 6 |
+                            std::uint32_t{blue} >> 2;
+  const std::uint8_t known = memo_.data()[key];
+  if (known != kUnknown) return known != kNone ? known : 0;
+  ColorMap map{};
+  const std::uint8_t color[3] = {red, green, blue};
   std::uint8_t found = 0;
-  if (firstWithinDelta()) {
-    ColorMap map{};
-    const std::uint8_t color[3] = {red, green, blue};
-    if (translateColorTable(map, color, 1, settings_.delta, settings_.palette,
-                            true) != 0) {
-      found = map[0];
-    }
-  } else {
-    found = nearestByCells(red, green, blue);
+  if (translateColorTable(map, color, 1, settings_.delta, settings_.palette,
+                          true) != 0) {
+    found = map[0];
   }
   memo_.data()[key] = found != 0 ? found : kNone;
   return found;
+}
+
+std::uint8_t TrueColorMatch::entry(std::uint8_t red, std::uint8_t green,
+                                   std::uint8_t blue) {
+  if (firstWithinDelta()) return firstEntry(red, green, blue);
+  const std::uint8_t pixel[4] = {red, green, blue, 255};
+  std::uint8_t found;
+  mapNearest(pixel, 1, 0, &found);
+  return found;
+}
+
+void TrueColorMatch::mapPixels(const std::uint8_t* rgba, std::size_t count,
+                               std::uint8_t threshold, std::uint8_t* out) {
+  if (!firstWithinDelta()) {
+    mapNearest(rgba, count, threshold, out);
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = rgba + 4 * i;
+    out[i] = p[3] < threshold ? 0 : firstEntry(p[0], p[1], p[2]);
+  }
+}
+
+// A batch of pixels at a time, each step over the whole batch, so that the
+// work of many pixels overlaps in the processor.
+// A batch of pixels at a time, each step over the whole batch, so that the
+// work of many pixels overlaps in the processor.
+void TrueColorMatch::mapNearest(const std::uint8_t* rgba, std::size_t count,
+                                std::uint8_t threshold, std::uint8_t* out) {
+  constexpr std::size_t kBatch = 64;
+  const ApproximateLab& approximate = ApproximateLab::tables();
+  NearestCandidates& candidates = *candidates_;
+  std::uint8_t colors[kBatch][4];
+  std::uint32_t places[kBatch];
+  Float4 labs[kBatch];
+  std::uint32_t lists[kBatch];
+  Float4 squared[kBatch][2];
+  std::uint32_t leastKeys[kBatch];
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    const std::size_t size = std::min(kBatch, count - first);
+    // The opaque pixels, read before out is written.
+    const std::uint8_t* batch = rgba + 4 * first;
+    std::size_t opaque = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      std::memcpy(colors[opaque], batch + 4 * i, 4);
+      places[opaque] = static_cast<std::uint32_t>(i);
+      opaque += batch[4 * i + 3] >= threshold;
+    }
+    for (std::size_t j = 0; j < opaque; ++j) {
+      labs[j] = approximate.lanes(colors[j][0], colors[j][1], colors[j][2]);
+    }
+    for (std::size_t j = 0; j < opaque; ++j) {
+      lists[j] = candidates.list(LabF{labs[j][0], labs[j][1], labs[j][2]});
+    }
+    // Step 3 for lists of up to two groups (nearly all), in two passes: the
+    // least key, then how many distances are within its limit. A key of
+    // index 0 settles nothing: longer lists take the slow way.
+    for (std::size_t j = 0; j < opaque; ++j) {
+      const Group* groups = candidates.groups(lists[j]);
+      const std::uint32_t n = NearestCandidates::groupCount(lists[j]);
+      const Group& second = n >= 2 ? groups[1] : kFarGroup;
+      squared[j][0] = distances(groups[0], labs[j]);
+      squared[j][1] = distances(second, labs[j]);
+      const std::uint32_t least = leastKey(lanewiseMin(
+          keysOf(groups[0], squared[j][0]), keysOf(second, squared[j][1])));
+      leastKeys[j] = n <= 2 ? least : least & ~std::uint32_t{0xFF};
+    }
+    std::memset(out + first, 0, size);
+    for (std::size_t j = 0; j < opaque; ++j) {
+      const float limit = limitFor(leastKeys[j]);
+      const int near =
+          trueLanes((squared[j][0] <= limit) + (squared[j][1] <= limit));
+      const auto entry = static_cast<std::uint8_t>(leastKeys[j]);
+      out[first + places[j]] =
+          near == 1 && entry != 0 ? entry
+                                  : nearestSlowly(colors[j], labs[j], lists[j]);
+    }
+  }
+}
+
+std::uint8_t TrueColorMatch::nearestSlowly(const std::uint8_t* color,
+                                           Float4 lab,
+                                           std::uint32_t list) const {
+  const NearestCandidates& candidates = *candidates_;
+  const Group* groups = candidates.groups(list);
+  const std::uint32_t count = NearestCandidates::groupCount(list);
+  if (count > 2) {
+    Float4 least = keysOf(groups[0], distances(groups[0], lab));
+    for (std::uint32_t g = 1; g < count; ++g) {
+      least = lanewiseMin(least, keysOf(groups[g], distances(groups[g], lab)));
+    }
+    const std::uint32_t key = leastKey(least);
+    const float limit = limitFor(key);
+    int near = 0;
+    for (std::uint32_t g = 0; g < count; ++g) {
+      near += trueLanes(distances(groups[g], lab) <= limit);
+    }
+    if (near == 1) return static_cast<std::uint8_t>(key);
+  }
+  // As PaletteLab compares: in double, the lowest entry among the nearest.
+  const Lab exact = labFromSrgb(color[0], color[1], color[2]);
+  double best = std::numeric_limits<double>::infinity();
+  std::uint8_t nearest = 0;
+  for (std::uint32_t g = 0; g < count; ++g) {
+    for (const std::uint32_t e : groups[g].entries) {
+      if (e == 0) continue;
+      const double d = squaredDeltaE(candidates.exact(e), exact);
+      if (d < best) {
+        best = d;
+        nearest = static_cast<std::uint8_t>(e);
+      }
+    }
+  }
+  return nearest;
 }

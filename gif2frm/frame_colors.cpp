@@ -232,11 +232,7 @@ void FrameColors::writeRgba(const SourceFrame& frame, std::uint8_t* out) {
   // The block holds every pixel: its size fits size_t.
   const auto count =
       in != nullptr ? static_cast<std::size_t>(frame.pixelCount()) : 0;
-  const std::uint8_t threshold = colors_.alphaThreshold();
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* p = in + 4 * i;
-    out[i] = p[3] < threshold ? 0 : trueColors_->entry(p[0], p[1], p[2]);
-  }
+  trueColors_->mapPixels(in, count, colors_.alphaThreshold(), out);
   if (in == nullptr) {
     std::memset(out, 0, static_cast<std::size_t>(frame.pixelCount()));
   }
