@@ -116,6 +116,13 @@
     return equals >= 0 ? flag.slice(0, equals + 1) : flag.split(',')[0];
   }
 
+  // What a text field takes, where the page can say so before a run: an
+  // example in the empty box, and the pattern whose mismatch the field shows
+  // (gif2frm still has the last word, with its own message).
+  var TEXT_FORMS = {
+    '-g=': {pattern: '\\d+x\\d+', example: 'e.g. 8x6'},
+  };
+
   // Fields the page lays out itself: the palette file and the direction files.
   var OWN_FIELDS = {'-p=': 'palette-help', '-1=': 'directions-help'};
 
@@ -163,8 +170,23 @@
       input = document.createElement('input');
       input.type = {switch: 'checkbox', number: 'number', file: 'file'}[field.field] ||
                    'text';
-      if (field.field === 'number') input.step = '1';
-      if (field.field === 'text') input.size = 12;
+      if (field.field === 'number') {
+        input.step = '1';
+        // The range the help gives ("0 to 255"), where it gives one.
+        var range = /(?:^|[\s(])(-?\d+) to (-?\d+)\b/.exec(field.help);
+        if (range) {
+          input.min = range[1];
+          input.max = range[2];
+        }
+      }
+      if (field.field === 'text') {
+        input.size = 12;
+        input.spellcheck = false;
+        if (TEXT_FORMS[field.key]) {
+          input.pattern = TEXT_FORMS[field.key].pattern;
+          input.placeholder = TEXT_FORMS[field.key].example;
+        }
+      }
     }
     input.id = field.id;
     input.setAttribute('data-key', field.key);
