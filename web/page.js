@@ -1199,9 +1199,17 @@
       context.strokeRect(frame.left * zoom + 0.5, frame.top * zoom + 0.5,
                          frame.width * zoom - 1, frame.height * zoom - 1);
     }
-    // The reference point: the centre of the bottom edge.
-    var x = frame.left + Math.floor(frame.width / 2);
-    var y = frame.top + frame.height;
+    // The reference point, the centre of the bottom edge, where gif2frm
+    // measures it: a frame w wide at left in a picture W wide lies
+    // left - floor((W - w) / 2) from the picture's centre, column
+    // floor(W / 2), so that every frame of the same offset has its point in
+    // the same column. (For an odd w in an even W that is one right of
+    // left + floor(w / 2).) A frame without pixels is laid out as one pixel.
+    var empty = frame.width === 0 || frame.height === 0;
+    var shownWidth = empty ? 1 : frame.width;
+    var x = Math.floor(direction.width / 2) + frame.left -
+            Math.floor((direction.width - shownWidth) / 2);
+    var y = frame.top + (empty ? 1 : frame.height);
     context.fillStyle = '#00e0ff';
     var size = Math.max(3, zoom);
     context.fillRect(x * zoom - size, y * zoom - 1, 2 * size + 1, 1);
