@@ -8,7 +8,8 @@ const os = require('node:os');
 const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
-  projectRoot, openPage, convertNatively, defineCarrier, received, outputText,
+  projectRoot, openPage, convertNatively, convertNativelyLater, outputText, freshPage,
+  waitUntilFinished, pageJobs, download,
 } = require('./browser.js');
 const {noiseGif, zipEntries} = require('./test_files.js');
 
@@ -40,71 +41,18 @@ function corpusGifs(dir) {
   return found.sort();
 }
 
-async function freshPage() {
-  const {page} = session;
-  await page.reload();
-  await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
-  return page;
-}
-
-async function waitUntilFinished(page, timeout = 120000) {
-  await page.waitForFunction(() => {
-    const {state} = window.gif2frmPage;
-    return state.jobs.length > 0 && !state.running;
-  }, {timeout, polling: 100});
-}
-
-// The jobs of the last Convert as the page holds them, outputs in base64.
-async function pageJobs(page) {
-  await defineCarrier(page);
-  const jobs = await page.evaluate(async () => {
-    const jobs = [];
-    for (const job of window.gif2frmPage.state.jobs) {
-      const outputs = {};
-      for (const [name, bytes] of Object.entries(job.outputs)) {
-        outputs[name] = await window.carriedForTest(bytes);
-      }
-      jobs.push({label: job.label, state: job.state, status: job.status,
-                 stdout: job.stdout, outputs});
-    }
-    return jobs;
-  });
-  return jobs.map((job) => ({...job, outputs: Object.fromEntries(
-      Object.entries(job.outputs).map(([n, carried]) => [n, received(carried)]))}));
-}
-
-// Waits for the browser to save the next download and returns its bytes.
-async function download(page, click) {
-  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
-  const client = await session.browser.target().createCDPSession();
-  try {
-    await client.send('Browser.setDownloadBehavior', {
-      behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true,
-    });
-    const saved = new Promise((resolve, reject) => {
-      client.on('Browser.downloadProgress', (event) => {
-        if (event.state === 'completed') {
-          resolve(fs.readFileSync(path.join(downloads, event.guid)));
-        } else if (event.state === 'canceled') {
-          reject(new Error('the download was canceled'));
-        }
-      });
-    });
-    await click();
-    return await saved;
-  } finally {
-    await client.detach();
-    fs.rmSync(downloads, {recursive: true, force: true});
-  }
-}
-
 test('a batch of the whole corpus: each file the native bytes, message and status; the .zip holds exactly the FRMs',
      async (t) => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   const gifs = corpusGifs(corpusDir);
   assert.ok(gifs.length > 400, `only ${gifs.length} GIFs in ${corpusDir}`);
   await (await page.$('#files')).uploadFile(...gifs);
   await page.select('#option-m', 'nearest');
+  // The native runs go on beside the page's.
+  const byName = [...gifs].sort((a, b) => path.basename(a).localeCompare(
+      path.basename(b), 'en', {numeric: true}));
+  const natives = byName.map((file) => convertNativelyLater(
+      {[path.basename(file)]: fs.readFileSync(file)}, ['-m=nearest', path.basename(file)]));
   const started = Date.now();
   await page.click('#convert');
   await waitUntilFinished(page);
@@ -113,17 +61,14 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
   const jobs = await pageJobs(page);
   // The page lists them in natural name order, which for these names is the
   // order of their base names, then of their folders.
-  const byName = [...gifs].sort((a, b) => path.basename(a).localeCompare(
-      path.basename(b), 'en', {numeric: true}));
   assert.equal(jobs.length, gifs.length);
+  const nativeRuns = await Promise.all(natives);
   const differences = [];
   const expectedFrms = [];
   let converted = 0;
   jobs.forEach((job, i) => {
-    const name = path.basename(byName[i]);
-    assert.equal(job.label, name);
-    const native = convertNatively({[name]: fs.readFileSync(byName[i])},
-                                   ['-m=nearest', name]);
+    assert.equal(job.label, path.basename(byName[i]));
+    const native = nativeRuns[i];
     const same = job.state === 'done' && job.status === native.status &&
         job.stdout === native.stdout.toString('utf8') &&
         JSON.stringify(Object.keys(job.outputs)) ===
@@ -140,7 +85,7 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
                `${gifs.length} of ${gifs.length} files done`);
 
   // The .zip: every FRM under its name; a second of one name gets " (2)".
-  const zip = await download(page, () => page.click('#download-zip'));
+  const zip = await download(session, () => page.click('#download-zip'));
   const entries = zipEntries(zip);
   const expected = {};
   for (const [name, bytes] of expectedFrms) {
@@ -157,7 +102,7 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
 
 test('while the 4000 x 4000 noise converts, no task of the page takes 100 ms',
      async (t) => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   await page.evaluate(() => {
     window.longestTask = 0;
     window.longestGap = 0;
@@ -205,7 +150,7 @@ test('while the 4000 x 4000 noise converts, no task of the page takes 100 ms',
 });
 
 test('Cancel during a batch keeps what is done and starts nothing new', async () => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   const copies = ['b.gif', 'p.gif'].map((name) => {
     const file = path.join(folder, name);
     fs.copyFileSync(walkGif, file);

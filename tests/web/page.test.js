@@ -10,8 +10,9 @@ const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
   projectRoot, openPage, runInPage, runNatively, convertInPage, convertNatively,
-  outputText,
+  convertNativelyLater, outputText, typeInto,
 } = require('./browser.js');
+const {checkFrameStepping} = require('./preview.js');
 
 const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
 const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
@@ -59,13 +60,20 @@ test('every corpus GIF: the same FRM bytes, messages and status as the native pr
   assert.ok(gifs.length > 400, `only ${gifs.length} GIFs in ${corpusDir}`);
   const converted = optionSets.map(() => 0);
   const differences = [];
-  for (const file of gifs) {
+  // The native runs go on beside the page's.
+  const natives = gifs.map((file) => {
+    const name = path.basename(file);
+    const files = {[name]: fs.readFileSync(file)};
+    return optionSets.map((options) => convertNativelyLater(files, [...options, name]));
+  });
+  for (const [n, file] of gifs.entries()) {
     const name = path.basename(file);
     const files = {[name]: fs.readFileSync(file)};
     const argumentLists = optionSets.map((options) => [...options, name]);
     const inPage = await convertInPage(session.page, files, argumentLists);
+    const native = await Promise.all(natives[n]);
     argumentLists.forEach((args, i) => {
-      const expected = describe(convertNatively(files, args));
+      const expected = describe(native[i]);
       const actual = describe(inPage[i]);
       try {
         assert.deepEqual(actual, expected);
@@ -184,60 +192,6 @@ function savedDownload(client, folder) {
       }
     });
   });
-}
-
-async function typeInto(page, selector, text) {
-  await page.$eval(selector, (input) => { input.value = ''; });
-  await page.type(selector, text);
-}
-
-// "direction frame width height offsetX offsetY left top" rows of frm2gif -i
-// (the lines of numbers after that heading; the way back follows them).
-function framesOfInfo(stdout) {
-  const lines = stdout.toString('utf8').split('\n');
-  const start = lines.findIndex((line) => line.startsWith('direction frame'));
-  return lines.slice(start + 1).filter((line) => /^ *-?\d/.test(line))
-      .map((line) => line.trim().split(/\s+/).map(Number));
-}
-
-// What the preview shows for the current frame, direction by direction:
-// the rectangle drawn, the reference point and the text beside it.
-function previewFrame(page) {
-  return page.$$eval('#preview-directions figure', (figures) => figures.map((f) => ({
-    rect: f.querySelector('canvas.result').getAttribute('data-rect'),
-    reference: f.querySelector('canvas.result').getAttribute('data-reference'),
-    info: f.querySelector('.frame-info').textContent,
-  })));
-}
-
-// Steps through every frame with the Next frame button and checks each
-// direction's rectangle against what the native frm2gif -i prints.
-async function checkFrameStepping(page, frm, frmName) {
-  const info = runNatively('frm2gif', {[frmName]: frm}, ['-i', frmName]);
-  const rows = framesOfInfo(info.stdout);
-  const directions = Math.max(...rows.map((r) => r[0])) + 1;
-  const frames = rows.length / directions;
-  await page.waitForSelector('#preview:not([hidden]) canvas.result[data-rect]');
-  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
-               `Frame 1 of ${frames}`);
-  for (let k = 0; k < frames; k++) {
-    const shown = await previewFrame(page);
-    assert.equal(shown.length, directions);
-    shown.forEach((figure, d) => {
-      const [, frame, width, height, offsetX, offsetY, left, top] =
-          rows[d * frames + k];
-      assert.equal(frame, k);
-      assert.equal(figure.rect, `${left},${top},${width},${height}`,
-                   `direction ${d} frame ${k}`);
-      assert.equal(figure.reference, `${left + Math.floor(width / 2)},${top + height}`);
-      assert.equal(figure.info, `frame ${k + 1}: ${width} \u00d7 ${height} pixels at ` +
-                                `(${left}, ${top}), offset (${offsetX}, ${offsetY})`);
-    });
-    await page.click('#next-frame');
-  }
-  // Round again to the first.
-  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
-               `Frame 1 of ${frames}`);
 }
 
 test('the page: pick a GIF, set options, read the messages, download the FRM, step through its frames',
@@ -438,7 +392,7 @@ test('the page: six GIFs become six directions, or six sprites; the preview show
     await page.click('#grouping-each');
     assert.equal(await page.$eval('#directions', (e) => e.hidden), true);
     assert.match(await page.$eval('#command-line', (e) => e.textContent),
-                 /^gif2frm e\.gif {3}\(and 5 more, one run per image\)$/);
+                 /^gif2frm e\.gif {3}\(and 5 more, one run per sprite\)$/);
     await page.click('#convert');
     await convertedRun(page);
     assert.deepEqual(await page.$$eval('#results a', (as) => as.map((a) => a.download)),
