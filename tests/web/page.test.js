@@ -113,7 +113,10 @@ test('the command line as the native program takes it: usage, help, bad options,
                       // folder that does not exist, no name at all.
                       ['-o=sprite.frm', 'walk.gif'], ['-o=.', 'walk.gif'],
                       ['-o=./', './walk.gif'], ['-o=nowhere/walk.frm', 'walk.gif'],
-                      ['-o=', 'walk.gif']]) {
+                      ['-o=', 'walk.gif'],
+                      // Values of -t=, -g= and six shifts that are refused.
+                      ['-t=300', 'walk.gif'], ['-t=x', 'walk.gif'], ['-g=8', 'walk.gif'],
+                      ['-g=0x2', 'walk.gif'], ['-x=1,2,3', 'walk.gif']]) {
     await expectSameAsNative(walk, args);
   }
   // A palette file and six direction files travel by name like the input.
@@ -360,6 +363,37 @@ test('the form is the core\'s option table: its help texts, defaults and choices
   assert.deepEqual(byKey['-m='].choices, ['first', 'nearest', 'dither']);
   assert.equal(byKey['-m='].value, 'first');
   assert.match(await page.$eval('#palette-help', (e) => e.textContent), /^Match colors/);
+  // Shifts take one value or six, as the help of -x=A,...,F adds.
+  assert.match(byKey['-x='].help, /^Set shift in the X direction .* Six shifts, one for each direction/);
+  // PNG input, trimming and sheets: the alpha threshold a number from 0 to
+  // 255 (the range its help gives) that starts at 128, trimming a switch,
+  // the sheet COLSxROWS text with an example; a value gif2frm would refuse
+  // shows as one before the run, whose message still comes from gif2frm.
+  assert.equal(byKey['-c'].type, 'checkbox');
+  const attributes = (id) => page.$eval(id, (e) => ({
+    type: e.type, value: e.value, min: e.min, max: e.max, placeholder: e.placeholder,
+    invalid: !e.checkValidity(),
+  }));
+  assert.deepEqual(await attributes('#option-t'), {
+    type: 'number', value: '128', min: '0', max: '255', placeholder: '', invalid: false,
+  });
+  assert.deepEqual(await attributes('#option-g'), {
+    type: 'text', value: '', min: '', max: '', placeholder: 'e.g. 8x6', invalid: false,
+  });
+  // The action frame's range depends on the sprite: no limits.
+  assert.deepEqual([(await attributes('#option-a')).min, (await attributes('#option-a')).max],
+                   ['', '']);
+  await typeInto(page, '#option-t', '300');
+  await typeInto(page, '#option-g', '8');
+  assert.equal((await attributes('#option-t')).invalid, true);
+  assert.equal((await attributes('#option-g')).invalid, true);
+  await typeInto(page, '#option-g', '8x6');
+  await typeInto(page, '#option-t', '200');
+  await page.click('#option-c');
+  assert.equal((await attributes('#option-g')).invalid, false);
+  await (await page.$('#files')).uploadFile(walkGif);
+  assert.equal(await page.$eval('#command-line', (e) => e.textContent),
+               'gif2frm -c -g=8x6 -t=200 walk.gif');
 });
 
 test('the page: six GIFs become six directions, or six sprites; the preview shows six directions side by side',
