@@ -250,14 +250,16 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "\nTargets: ratio = giflib time / our time; conversion/decode <= %.2f; "
-      "-m=nearest conversion / default conversion <= %.2f and -m=dither "
+      "-m=nearest conversion / default conversion <= %.2f, -m=ordered "
+      "conversion / default conversion <= %.2f and -m=dither "
       "conversion / decode <= %.1f on the generated files; "
       "unwritten/decode, without a target, is the default conversion without "
       "the copy of the FRM bytes to memory; "
       "peak <= 2 x pixels + 8 MiB (worst run of the row). This process held "
       "%.1f MiB when it started the runs.\n",
       bench::kMaxConversionOverDecode, bench::kMaxNearestOverConversion,
-      bench::kMaxDitherOverDecode, static_cast<double>(baseline) / 1048576.0);
+      bench::kMaxOrderedOverConversion, bench::kMaxDitherOverDecode,
+      static_cast<double>(baseline) / 1048576.0);
   for (const std::string& note : notes) std::printf("%s\n", note.c_str());
   return 0;
 }

@@ -105,7 +105,8 @@ Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock) {
   MemorySink sink;
   std::uint64_t keep = 0;
-  std::vector<double> ours, giflib, conversion, unwritten, nearest, dither;
+  std::vector<double> ours, giflib, conversion, unwritten, nearest, dither,
+      ordered;
   for (int round = 0; round < rounds; ++round) {
     ours.push_back(timePass(workload, clock, loadOurs, keep));
     giflib.push_back(timePass(workload, clock, loadGiflib, keep));
@@ -119,7 +120,8 @@ Timings measure(const std::vector<const Bytes*>& workload, int rounds,
         },
         keep));
     for (auto [mode, times] : {std::pair{ColorMatch::Nearest, &nearest},
-                               std::pair{ColorMatch::Dither, &dither}}) {
+                               std::pair{ColorMatch::Dither, &dither},
+                               std::pair{ColorMatch::Ordered, &ordered}}) {
       times->push_back(timePass(
           workload, clock,
           [&sink, mode = mode](const Bytes& b) {
@@ -132,7 +134,8 @@ Timings measure(const std::vector<const Bytes*>& workload, int rounds,
   if (keep == ~std::uint64_t{0}) return {};
   return {reduce(ours, statistic),       reduce(giflib, statistic),
           reduce(conversion, statistic), reduce(unwritten, statistic),
-          reduce(nearest, statistic),    reduce(dither, statistic)};
+          reduce(nearest, statistic),    reduce(dither, statistic),
+          reduce(ordered, statistic)};
 }
 
 bool converts(const Bytes& buffer) {

@@ -19,6 +19,7 @@ struct Timings {
   double unwritten = 0;   // load + frame assembly, the FRM bytes not copied
   double nearest = 0;     // the same with -m=nearest
   double dither = 0;      // the same with -m=dither
+  double ordered = 0;     // the same with -m=ordered
 };
 
 enum class Statistic { Median, Best };
@@ -29,9 +30,9 @@ enum class Statistic { Median, Best };
 enum class Clock { Wall, ThreadCpu };
 
 // Runs rounds rounds of [ours, giflib, conversion, unwritten, nearest,
-// dither], each over every buffer of workload in turn, after at least 5 ms of
-// the same operation untimed, and reduces each operation's round times by
-// statistic.
+// dither, ordered], each over every buffer of workload in turn, after at least
+// 5 ms of the same operation untimed, and reduces each operation's round times
+// by statistic.
 Timings measure(const std::vector<const Bytes*>& workload, int rounds,
                 Statistic statistic, Clock clock);
 

@@ -23,9 +23,10 @@ void printHeader() {
   std::printf(
       "| file | frames | Mpx | ours Mpx/s | giflib Mpx/s | ratio | target |"
       " conversion Mpx/s | conversion/decode | unwritten/decode |"
-      " nearest/conversion | dither/decode | peak MiB / budget |"
+      " nearest/conversion | dither/decode | ordered/conversion |"
+      " peak MiB / budget |"
       " same pixels |\n"
-      "|---|---:|---:|---:|---:|---:|---|---:|---|---:|---|---|---|---|\n");
+      "|---|---:|---:|---:|---:|---:|---|---:|---|---:|---|---|---|---|---|\n");
 }
 
 void printRow(const Row& row) {
@@ -69,6 +70,10 @@ void printRow(const Row& row) {
       judged ? mark(nearestOverConversion <= kMaxNearestOverConversion) : "",
       ditherOverDecode,
       judged ? mark(ditherOverDecode <= kMaxDitherOverDecode) : "");
+  const double orderedOverConversion = t.ordered / t.conversion;
+  std::printf(
+      "%.2f %s | ", orderedOverConversion,
+      judged ? mark(orderedOverConversion <= kMaxOrderedOverConversion) : "");
   std::printf("%s | %s |\n", memory, row.samePixels ? "yes" : "**no**");
   std::fflush(stdout);
 }

@@ -16,6 +16,8 @@ constexpr double kMaxConversionOverDecode = 1.25;
 // against the decode.
 constexpr double kMaxNearestOverConversion = 1.10;
 constexpr double kMaxDitherOverDecode = 5.0;
+// -m=ordered against the default conversion.
+constexpr double kMaxOrderedOverConversion = 1.5;
 constexpr std::uint64_t kMemoryAllowance = 8u << 20;
 
 // Peak memory allowed for a run over pixels pixels: 2 x pixels + 8 MiB.

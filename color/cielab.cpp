@@ -35,9 +35,25 @@ double labCurve(double t) {
   return t / (3.0 * kDelta * kDelta) + 4.0 / 29.0;
 }
 
+// Its slope.
+double labCurveSlope(double t) {
+  constexpr double kDelta = 6.0 / 29.0;
+  if (t > kDelta * kDelta * kDelta) {
+    const double root = std::cbrt(t);
+    return 1.0 / (3.0 * root * root);
+  }
+  return 1.0 / (3.0 * kDelta * kDelta);
+}
+
+constexpr double kMatrix[3][3] = {{0.4124, 0.3576, 0.1805},
+                                  {0.2126, 0.7152, 0.0722},
+                                  {0.0193, 0.1192, 0.9505}};
+
 }  // namespace
 
 double linearFromSrgb(std::uint8_t value) { return linearTable()[value]; }
+
+const std::array<double, 256>& linearFromSrgbTable() { return linearTable(); }
 
 Xyz xyzFromLinear(double red, double green, double blue) {
   return Xyz{0.4124 * red + 0.3576 * green + 0.1805 * blue,
@@ -55,4 +71,26 @@ Lab labFromXyz(const Xyz& xyz) {
 Lab labFromSrgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   const std::array<double, 256>& linear = linearTable();
   return labFromXyz(xyzFromLinear(linear[red], linear[green], linear[blue]));
+}
+
+Lab labFromLinear(double red, double green, double blue) {
+  return labFromXyz(xyzFromLinear(red, green, blue));
+}
+
+void labJacobian(double red, double green, double blue, double jacobian[3][3]) {
+  const double white[3] = {kWhiteX, kWhiteY, kWhiteZ};
+  double slope[3];  // of fx, fy, fz against X, Y, Z
+  for (int row = 0; row < 3; ++row) {
+    const double v = kMatrix[row][0] * red + kMatrix[row][1] * green +
+                     kMatrix[row][2] * blue;
+    slope[row] = labCurveSlope(v / white[row]) / white[row];
+  }
+  for (int k = 0; k < 3; ++k) {
+    const double fx = slope[0] * kMatrix[0][k];
+    const double fy = slope[1] * kMatrix[1][k];
+    const double fz = slope[2] * kMatrix[2][k];
+    jacobian[0][k] = 116.0 * fy;
+    jacobian[1][k] = 500.0 * (fx - fy);
+    jacobian[2][k] = 200.0 * (fy - fz);
+  }
 }

@@ -4,6 +4,7 @@
 #ifndef GIF2FRM_COLOR_CIELAB_H_
 #define GIF2FRM_COLOR_CIELAB_H_
 
+#include <array>
 #include <cstdint>
 
 struct Lab {
@@ -26,6 +27,20 @@ struct Xyz {
 double linearFromSrgb(std::uint8_t value);
 Xyz xyzFromLinear(double red, double green, double blue);
 Lab labFromXyz(const Xyz& xyz);
+
+// A colour in linear light (each component 0 to 1, the sRGB transfer curve
+// undone), as mixes of colours are, in CIELAB: labFromSrgb(r, g, b) is
+// labFromLinear of the linear light of r, g and b.
+Lab labFromLinear(double red, double green, double blue);
+
+// How CIELAB changes with linear light near a colour: jacobian[i][k] is the
+// derivative of L, a, b (i = 0, 1, 2) by linear red, green, blue (k). Near
+// the colour, the offset in CIELAB of a mix of colours is this matrix times
+// the mix's offset in linear light.
+void labJacobian(double red, double green, double blue, double jacobian[3][3]);
+
+// The linear light (0 to 1) of each 8-bit sRGB component value, as a table.
+const std::array<double, 256>& linearFromSrgbTable();
 
 // The square of CIE76 Delta E. Comparing squares picks the same nearest
 // colour as comparing the distances, without a square root per candidate.

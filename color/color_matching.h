@@ -16,6 +16,9 @@ enum class ColorMatch {
   Nearest,           // the entry 1..228 at the least CIE76 Delta E
   Dither,            // per pixel, by error diffusion (see floyd_steinberg.h);
                      // a colour table's map is the Nearest one
+  Ordered,           // per pixel, by ordered dithering tied to the canvas
+                     // (see ordered_dither.h); a table's map is the Nearest
+                     // one
 };
 
 // The tolerance of FirstWithinDelta unless a user sets another.
@@ -28,7 +31,8 @@ struct MatchSettings {
   // 256 entries of red, green, blue, 6-bit: the built-in palette's first 768
   // bytes or a palette file's colours.
   const std::uint8_t* palette = nullptr;
-  // The same palette's entries in CIELAB; needed by Nearest and Dither.
+  // The same palette's entries in CIELAB; needed by every rule but
+  // FirstWithinDelta.
   const PaletteLab* lab = nullptr;
 };
 

@@ -4,16 +4,58 @@
 #include <cstring>
 #include <utility>
 
+#include "color/linear_light.h"
 #include "color/six_bit.h"
 
 namespace {
 
 constexpr std::uint32_t kCells = 64 * 64 * 64;
-constexpr std::int32_t kOne = 16;  // an 8-bit step in error units
-constexpr std::int32_t kMaxComponent = 255 * kOne;
+constexpr std::uint32_t kMaxComponent = LinearLight::kOne;
 
 std::int32_t clampComponent(std::int32_t v) {
-  return v < 0 ? 0 : (v > kMaxComponent ? kMaxComponent : v);
+  constexpr std::int32_t kMax = LinearLight::kOne;
+  return v < 0 ? 0 : (v > kMax ? kMax : v);
+}
+
+// Of each pixel's error, this many sixteenths are passed on. Carrying the
+// whole error makes the pattern noisier than the eye needs: the last
+// sixteenth buys little of the blend's accuracy and costs graininess.
+constexpr std::int32_t kOneShare = 16;
+constexpr std::int32_t kCarried = 15;
+// Of the luminance that clipping to the RGB cube would drop, this share in
+// 1/kOneShare moves to the components still inside it. A saturated colour
+// outside the palette's range otherwise keeps calling for more of a
+// component that no entry has, and its pattern comes out darker than the
+// colour; moving all of it would trade too much of the colour's saturation.
+constexpr std::int64_t kLuminanceKept = 3;
+// Rec. 709 luminance weights, in 1/1024.
+constexpr std::int64_t kLuminance[3] = {218, 732, 74};
+
+// Puts a colour plus its error into the RGB cube (0 to LinearLight::kOne),
+// with some of the luminance that the clip drops given to the components
+// that are inside.
+void keepInRange(std::int32_t value[3]) {
+  if (static_cast<std::uint32_t>(value[0]) <= kMaxComponent &&
+      static_cast<std::uint32_t>(value[1]) <= kMaxComponent &&
+      static_cast<std::uint32_t>(value[2]) <= kMaxComponent) {
+    return;  // inside already, as nearly always
+  }
+  std::int64_t lost = 0;
+  std::int64_t room = 0;
+  bool clipped[3];
+  for (int k = 0; k < 3; ++k) {
+    const std::int32_t inside = clampComponent(value[k]);
+    clipped[k] = inside != value[k];
+    lost += kLuminance[k] * (value[k] - inside);
+    if (!clipped[k]) room += kLuminance[k];
+    value[k] = inside;
+  }
+  if (lost == 0 || room == 0) return;
+  const std::int64_t moved = lost * kLuminanceKept / (kOneShare * room);
+  for (int k = 0; k < 3; ++k) {
+    if (!clipped[k])
+      value[k] = clampComponent(value[k] + static_cast<std::int32_t>(moved));
+  }
 }
 
 // x / 16, rounded to nearest (halves up). A shift right of a negative value
@@ -39,9 +81,7 @@ std::uint8_t NearestCache::fill(std::uint32_t cell, std::uint32_t red,
   return entry;
 }
 
-bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
-                           std::uint32_t entryCount, const ColorMap& map,
-                           bool transparent, std::uint8_t transparentIndex) {
+bool FloydSteinberg::startRows(std::uint32_t width) {
   width_ = width;
   const std::size_t rowValues = 3 * (std::size_t{width} + 2);
   if (!errors_.allocate(2 * rowValues * sizeof(std::int32_t))) return false;
@@ -49,12 +89,23 @@ bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
   above_ = reinterpret_cast<std::int32_t*>(errors_.data());
   below_ = above_ + rowValues;
   aboveFirst_ = aboveEnd_ = 0;
-
+  const LinearLight& linear = LinearLight::tables();
   const PaletteLab& lab = cache_.lab();
   for (std::size_t entry = 0; entry < 256; ++entry) {
     const std::uint8_t* wide = lab.widened(static_cast<std::uint8_t>(entry));
-    for (std::size_t k = 0; k < 3; ++k) widened_[entry][k] = kOne * wide[k];
+    for (std::size_t k = 0; k < 3; ++k) {
+      widened_[entry][k] = linear.fromSrgb(wide[k]);
+    }
   }
+  return true;
+}
+
+bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
+                           std::uint32_t entryCount, const ColorMap& map,
+                           bool transparent, std::uint8_t transparentIndex) {
+  if (!startRows(width)) return false;
+  const LinearLight& linear = LinearLight::tables();
+  const PaletteLab& lab = cache_.lab();
   for (std::uint32_t i = 0; i < 256; ++i) {
     kind_[i] = i >= entryCount || table == nullptr ? kFixed : kDiffused;
     fixed_[i] = map[i];
@@ -69,7 +120,7 @@ bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
                          wide[1] >> 2 == color[1] >> 2 &&
                          wide[2] >> 2 == color[2] >> 2;
     for (std::size_t k = 0; k < 3; ++k) {
-      scaled_[i][k] = kOne * (isEntry ? wide[k] : color[k]);
+      scaled_[i][k] = linear.fromSrgb(isEntry ? wide[k] : color[k]);
     }
     if (isEntry) {
       kind_[i] = kExact;
@@ -81,6 +132,12 @@ bool FloydSteinberg::start(std::uint32_t width, const std::uint8_t* table,
     fixed_[transparentIndex] = 0;
   }
   return true;
+}
+
+bool FloydSteinberg::startRgba(std::uint32_t width,
+                               std::uint32_t alphaThreshold) {
+  alphaThreshold_ = alphaThreshold;
+  return startRows(width);
 }
 
 std::uint32_t FloydSteinberg::mapQuiet(const std::uint8_t* source,
@@ -120,16 +177,59 @@ std::uint32_t FloydSteinberg::mapQuiet(const std::uint8_t* source,
   return x;
 }
 
+inline std::uint8_t FloydSteinberg::diffuse(const std::int32_t color[3],
+                                            std::uint32_t x,
+                                            std::int32_t carry[3]) {
+  // Pixel x's error is at [3 * x + 3], after the left margin.
+  const std::int32_t* const fromAbove = above_ + 3 + 3 * std::size_t{x};
+  std::int32_t value[3];
+  for (int k = 0; k < 3; ++k) value[k] = color[k] + fromAbove[k] + carry[k];
+  keepInRange(value);
+  const std::uint8_t entry =
+      cache_.lookupSixBit(linear_.sixBit(value[0]), linear_.sixBit(value[1]),
+                          linear_.sixBit(value[2]));
+  std::int32_t* const under = below_ + 3 + 3 * std::size_t{x};
+  for (int k = 0; k < 3; ++k) {
+    const std::int32_t error =
+        (value[k] - widened_[entry][k]) * kCarried / kOneShare;
+    // The shares as differences of rounded running sums (7, 7 + 3 and
+    // 7 + 3 + 5 sixteenths), so that the four add up to the whole error.
+    const std::int32_t toRight = sixteenths(error * 7);
+    const std::int32_t toBelowLeft = sixteenths(error * 10);
+    const std::int32_t toBelow = sixteenths(error * 15);
+    carry[k] = toRight;
+    under[k - 3] += toBelowLeft - toRight;
+    under[k] += toBelow - toBelowLeft;
+    under[k + 3] += error - toBelow;
+  }
+  return entry;
+}
+
+void FloydSteinberg::endRow(std::uint32_t firstDiffused,
+                            std::uint32_t lastDiffused,
+                            std::uint32_t delivered) {
+  // The row above is used up: back to all 0. Each diffused pixel x wrote
+  // pixels x - 1 to x + 1 of the row below: x to x + 2 with the margin.
+  if (aboveEnd_ > aboveFirst_) {
+    std::memset(
+        above_ + 3 * std::size_t{aboveFirst_}, 0,
+        3 * std::size_t{aboveEnd_ - aboveFirst_} * sizeof(std::int32_t));
+  }
+  aboveFirst_ = aboveEnd_ = 0;
+  if (firstDiffused < delivered) {
+    aboveFirst_ = firstDiffused;
+    aboveEnd_ = lastDiffused + 3;
+  }
+  std::swap(above_, below_);
+}
+
 void FloydSteinberg::row(const std::uint8_t* source, std::uint32_t delivered,
                          std::uint8_t* out) {
   if (width_ == 0) return;
   if (delivered > width_) delivered = width_;
-  // Pixel x's error is at [3 * x + 3], after the left margin. The error from
-  // the left travels in registers, not through memory, as the next pixel
-  // needs it at once.
+  // The error from the left travels in registers, not through memory, as
+  // the next pixel needs it at once.
   const std::int32_t* const above = above_ + 3;
-  std::int32_t* const below = below_ + 3;
-  NearestCache& cache = cache_;
   std::int32_t carry[3] = {0, 0, 0};
   std::uint32_t firstDiffused = delivered;
   std::uint32_t lastDiffused = 0;
@@ -163,43 +263,49 @@ void FloydSteinberg::row(const std::uint8_t* source, std::uint32_t delivered,
     }
     if (firstDiffused == delivered) firstDiffused = x;
     lastDiffused = x;
-    std::int32_t value[3];
-    for (int k = 0; k < 3; ++k) {
-      value[k] = clampComponent(scaled_[index][k] + fromAbove[k] + carry[k]);
-    }
-    // The value rounded to 8 bits, (v + 8) / 16, then to 6 bits, / 4.
-    const std::uint8_t entry =
-        cache.lookupSixBit(static_cast<std::uint32_t>((value[0] + 8) >> 6),
-                           static_cast<std::uint32_t>((value[1] + 8) >> 6),
-                           static_cast<std::uint32_t>((value[2] + 8) >> 6));
-    out[x] = entry;
-    std::int32_t* const under = below + 3 * std::size_t{x};
-    for (int k = 0; k < 3; ++k) {
-      const std::int32_t error = value[k] - widened_[entry][k];
-      // The shares as differences of rounded running sums (7, 7 + 3 and
-      // 7 + 3 + 5 sixteenths), so that the four add up to the whole error.
-      const std::int32_t toRight = sixteenths(error * 7);
-      const std::int32_t toBelowLeft = sixteenths(error * 10);
-      const std::int32_t toBelow = sixteenths(error * 15);
-      carry[k] = toRight;
-      under[k - 3] += toBelowLeft - toRight;
-      under[k] += toBelow - toBelowLeft;
-      under[k + 3] += error - toBelow;
-    }
+    out[x] = diffuse(scaled_[index], x, carry);
   }
   std::memset(out + delivered, 0, width_ - delivered);
+  endRow(firstDiffused, lastDiffused, delivered);
+}
 
-  // The row above is used up: back to all 0. Each diffused pixel x wrote
-  // pixels x - 1 to x + 1 of the row below: x to x + 2 with the margin.
-  if (aboveEnd_ > aboveFirst_) {
-    std::memset(
-        above_ + 3 * std::size_t{aboveFirst_}, 0,
-        3 * std::size_t{aboveEnd_ - aboveFirst_} * sizeof(std::int32_t));
+void FloydSteinberg::rowRgba(const std::uint8_t* rgba, std::uint32_t delivered,
+                             std::uint8_t* out) {
+  if (width_ == 0) return;
+  if (delivered > width_) delivered = width_;
+  const LinearLight& linear = LinearLight::tables();
+  const PaletteLab& lab = cache_.lab();
+  std::int32_t carry[3] = {0, 0, 0};
+  std::uint32_t firstDiffused = delivered;
+  std::uint32_t lastDiffused = 0;
+  for (std::uint32_t x = 0; x < delivered; ++x) {
+    const std::uint8_t* pixel = rgba + 4 * std::size_t{x};
+    if (pixel[3] < alphaThreshold_) {
+      out[x] = 0;
+      carry[0] = carry[1] = carry[2] = 0;
+      continue;
+    }
+    // As in start: a colour whose 6-bit reduction is an entry's is that
+    // entry, and carries no error of its own.
+    const std::uint8_t entry = cache_.lookup(pixel[0], pixel[1], pixel[2]);
+    const std::uint8_t* wide = lab.widened(entry);
+    const bool isEntry = wide[0] >> 2 == pixel[0] >> 2 &&
+                         wide[1] >> 2 == pixel[1] >> 2 &&
+                         wide[2] >> 2 == pixel[2] >> 2;
+    const std::int32_t* const fromAbove = above_ + 3 + 3 * std::size_t{x};
+    if (isEntry && (carry[0] | carry[1] | carry[2] | fromAbove[0] |
+                    fromAbove[1] | fromAbove[2]) == 0) {
+      out[x] = entry;
+      continue;
+    }
+    std::int32_t color[3];
+    for (int k = 0; k < 3; ++k) {
+      color[k] = isEntry ? widened_[entry][k] : linear.fromSrgb(pixel[k]);
+    }
+    if (firstDiffused == delivered) firstDiffused = x;
+    lastDiffused = x;
+    out[x] = diffuse(color, x, carry);
   }
-  aboveFirst_ = aboveEnd_ = 0;
-  if (firstDiffused < delivered) {
-    aboveFirst_ = firstDiffused;
-    aboveEnd_ = lastDiffused + 3;
-  }
-  std::swap(above_, below_);
+  std::memset(out + delivered, 0, width_ - delivered);
+  endRow(firstDiffused, lastDiffused, delivered);
 }

@@ -1,8 +1,10 @@
 // Floyd-Steinberg error diffusion of one image onto the palette entries
 // 1..228: each pixel takes the entry nearest (CIE76) to its colour plus the
 // error carried to it, and passes its own error on, 7/16 to the right, 3/16,
-// 5/16 and 1/16 to the row below (left, under, right), in raster order, on
-// 8-bit sRGB components kept at 1/16 precision. Error that would reach past
+// 5/16 and 1/16 to the row below (left, under, right), in raster order. The
+// error is measured and carried in linear light (LinearLight's fixed point),
+// so that a pattern of light and dark entries blends, as the eye sees it, to
+// the brightness of the colour it stands for. Error that would reach past
 // the image's edges, or reach a pixel that is not diffused, is dropped.
 #ifndef GIF2FRM_COLOR_FLOYD_STEINBERG_H_
 #define GIF2FRM_COLOR_FLOYD_STEINBERG_H_
@@ -10,6 +12,7 @@
 #include <cstdint>
 
 #include "color/color_map.h"
+#include "color/linear_light.h"
 #include "color/palette_lab.h"
 #include "platform/byte_buffer.h"
 
@@ -24,6 +27,7 @@ class NearestCache {
 
   // The cells, empty; false when the memory cannot be had.
   bool allocate();
+  bool allocated() const { return !cells_.isNull(); }
 
   // The entry for an 8-bit colour.
   std::uint8_t lookup(std::uint32_t red, std::uint32_t green,
@@ -48,10 +52,13 @@ class NearestCache {
   platform::ByteBuffer cells_;  // 64 x 64 x 64 entries; 0: not found yet
 };
 
-// One image, row by row from the top, each row given once.
+// One image, row by row from the top, each row given once: rows of GIF
+// indices into a colour table (start, row), or rows of 8-bit red, green,
+// blue, alpha (startRgba, rowRgba).
 class FloydSteinberg {
  public:
-  explicit FloydSteinberg(NearestCache& cache) : cache_(cache) {}
+  explicit FloydSteinberg(NearestCache& cache)
+      : cache_(cache), linear_(LinearLight::tables()) {}
 
   // Starts an image of width pixels a row whose GIF indices below entryCount
   // are the colours of table (3 bytes each). A colour whose 6-bit reduction
@@ -72,6 +79,20 @@ class FloydSteinberg {
   void row(const std::uint8_t* source, std::uint32_t delivered,
            std::uint8_t* out);
 
+  // Starts an image of width pixels a row of 4 bytes each, red, green, blue,
+  // alpha. A pixel whose alpha is below alphaThreshold is transparent:
+  // it becomes 0 and neither takes nor passes on error. Other pixels are
+  // opaque, of their colour as stored; one whose 6-bit reduction is a
+  // palette entry's colour is taken as that entry, as in start. False when
+  // the memory for the error rows cannot be had.
+  bool startRgba(std::uint32_t width, std::uint32_t alphaThreshold);
+
+  // Diffuses the next row of such pixels, the first delivered of which were
+  // decoded; the rest become 0 and count as transparent. out has width
+  // bytes.
+  void rowRgba(const std::uint8_t* rgba, std::uint32_t delivered,
+               std::uint8_t* out);
+
  private:
   // What a GIF index's pixels do.
   enum Kind : std::uint8_t {
@@ -85,17 +106,27 @@ class FloydSteinberg {
   std::uint32_t mapQuiet(const std::uint8_t* source, std::uint8_t* out,
                          std::uint32_t x, std::uint32_t end) const;
 
+  // Both kinds of start: the error rows, all 0, and the entries' colours.
+  bool startRows(std::uint32_t width);
+  // Pixel x of a row takes its colour (in linear light) plus the error that
+  // reaches it, and passes its own error on; returns its entry.
+  std::uint8_t diffuse(const std::int32_t color[3], std::uint32_t x,
+                       std::int32_t carry[3]);
+  // After a row: the row above is used up, the row below becomes it.
+  void endRow(std::uint32_t firstDiffused, std::uint32_t lastDiffused,
+              std::uint32_t delivered);
+
   NearestCache& cache_;
   std::uint32_t width_ = 0;
   Kind kind_[256] = {};
   std::uint8_t fixed_[256] = {};
-  // Each GIF index's colour and each entry's widened colour, in 1/16 of an
-  // 8-bit step.
+  // Each GIF index's colour and each entry's widened colour, in linear
+  // light.
   std::int32_t scaled_[256][3] = {};
   std::int32_t widened_[256][3] = {};
   // Two rows of error, 3 components a pixel and one pixel of margin at each
-  // end (which takes what falls off the image there), in 1/16 of an 8-bit
-  // step: the one the current row takes from above, and the one it fills
+  // end (which takes what falls off the image there), in linear light: the
+  // one the current row takes from above, and the one it fills
   // for the next row. The latter is all 0 when a row starts; the former may
   // be other than 0 only from pixel aboveFirst_ to aboveEnd_ (margin
   // counted), where the row before wrote it.
@@ -104,6 +135,8 @@ class FloydSteinberg {
   std::int32_t* below_ = nullptr;
   std::uint32_t aboveFirst_ = 0;
   std::uint32_t aboveEnd_ = 0;
+  std::uint32_t alphaThreshold_ = 0;
+  const LinearLight& linear_;
 };
 
 #endif  // GIF2FRM_COLOR_FLOYD_STEINBERG_H_

@@ -26,10 +26,11 @@ constexpr std::uint8_t kAlphaThresholds[8] = {128, 0,   1,   127,
 
 FuzzInput splitFuzzInput(const std::uint8_t* data, std::size_t size) {
   if (size >= 2 && data[0] == 'M') {
-    constexpr ColorMatch kModes[3] = {ColorMatch::FirstWithinDelta,
-                                      ColorMatch::Nearest, ColorMatch::Dither};
+    constexpr ColorMatch kModes[4] = {ColorMatch::FirstWithinDelta,
+                                      ColorMatch::Nearest, ColorMatch::Dither,
+                                      ColorMatch::Ordered};
     FuzzInput input = splitFuzzInput(data + 2, size - 2);
-    input.options.matchMode = kModes[data[1] % 3];
+    input.options.matchMode = kModes[data[1] % 4];
     return input;
   }
   if (size >= 2 && data[0] == 'T') {

@@ -12,8 +12,8 @@
 //           bits 4-7  y shift, one of kShifts
 //
 // An input that starts with 'M' spends one byte more in front of all that:
-// the byte after the 'M' chooses the match mode (first, nearest, dither, by
-// its value modulo 3), and the rest is read as above.
+// the byte after the 'M' chooses the match mode (first, nearest, dither,
+// ordered, by its value modulo 4), and the rest is read as above.
 //
 // An input that starts with the PNG signature's first byte (0x89, every
 // real PNG and APNG) is converted whole with the default options too. One

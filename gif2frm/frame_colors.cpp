@@ -80,10 +80,11 @@ void mapPixels(const SourceFrame& frame, const std::uint8_t table[256],
   }
 }
 
-// Writes one frame's pixels by error diffusion, with the same rule as
-// mapPixels for what the decoder never reached: those pixels are 0 and are
-// never read.
-void ditherPixels(const SourceFrame& frame, FloydSteinberg& diffusion,
+// Writes one frame's pixels by error diffusion or ordered dithering, with
+// the same rule as mapPixels for what the decoder never reached: those
+// pixels are 0 and are never read.
+template <typename Dithering>
+void ditherPixels(const SourceFrame& frame, Dithering& diffusion,
                   std::uint8_t* out) {
   const Rows rows(frame);
   for (std::uint32_t y = 0; y < frame.height; ++y) {
@@ -116,6 +117,11 @@ ColorStatus FrameColors::startPart(const SourceImage& image, std::uint32_t part,
     if (nearest == nullptr) return ColorStatus::NoMemory;
     diffusion_.emplace(*nearest);
   }
+  if (colors_.ordersDither() && !ordered_) {
+    MixPlans* plans = colors_.mixPlans();
+    if (plans == nullptr) return ColorStatus::NoMemory;
+    ordered_.emplace(*plans);
+  }
   return ColorStatus::Ok;
 }
 
@@ -138,17 +144,21 @@ ColorStatus FrameColors::prepareIndices(const SourceImage& image,
                                         const SourceFrame& frame) {
   const ColorMap* map = maps_.mapFor(frame.ownTable);
   if (map == nullptr) return ColorStatus::CantTranslate;
-  if (diffusion_ && frame.pixelCount() != 0) {
+  if ((diffusion_ || ordered_) && frame.pixelCount() != 0) {
     const ColorTable none;
     const ColorTable& shared = frame.part < image.sharedTables.size()
                                    ? image.sharedTables[frame.part]
                                    : none;
     const ColorTable& table = frame.ownTable.present ? frame.ownTable : shared;
     const std::uint32_t count = table.colors != nullptr ? table.count : 0;
-    if (!diffusion_->start(frame.width, table.colors, count, *map,
-                           frame.transparent, frame.transparentIndex)) {
-      return ColorStatus::NoMemory;
-    }
+    const bool started =
+        diffusion_
+            ? diffusion_->start(frame.width, table.colors, count, *map,
+                                frame.transparent, frame.transparentIndex)
+            : ordered_->start(frame.width, table.colors, count, *map,
+                              frame.transparent, frame.transparentIndex,
+                              frame.left, frame.top);
+    if (!started) return ColorStatus::NoMemory;
     dithering_ = true;
     return ColorStatus::Ok;
   }
@@ -204,8 +214,10 @@ void FrameColors::writeRgba(const SourceFrame& frame, std::uint8_t* out) {
 void FrameColors::write(const SourceFrame& frame, std::uint8_t* out) {
   if (frame.form == PixelForm::Rgba) {
     writeRgba(frame, out);
-  } else if (dithering_) {
+  } else if (dithering_ && diffusion_) {
     ditherPixels(frame, *diffusion_, out);
+  } else if (dithering_) {
+    ditherPixels(frame, *ordered_, out);
   } else if (frame.form == PixelForm::Entries && frame.whole() &&
              frame.pixels != nullptr && out == frame.pixels->data()) {
     // Every pixel is in place already.

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "color/floyd_steinberg.h"
+#include "color/ordered_dither.h"
 #include "gif2frm/indexed_maps.h"
 #include "gif2frm/run_colors.h"
 #include "gif2frm/source_image.h"
@@ -48,12 +49,13 @@ class FrameColors {
   RunColors& colors_;
   IndexedMaps& maps_;
   std::optional<FloydSteinberg> diffusion_;
+  std::optional<OrderedDither> ordered_;
   ColorStatus prepareIndices(const SourceImage& image,
                              const SourceFrame& frame);
   ColorStatus prepareRgba(const SourceFrame& frame);
   void writeRgba(const SourceFrame& frame, std::uint8_t* out);
 
-  bool dithering_ = false;  // the prepared frame is diffused, not mapped
+  bool dithering_ = false;  // the prepared frame is dithered, not mapped
   TrueColorMatch* trueColors_ = nullptr;  // for Rgba frames
   // The prepared frame's map, its transparent index folded in.
   std::uint8_t table_[256] = {};

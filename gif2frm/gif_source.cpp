@@ -99,8 +99,27 @@ const std::uint8_t* GifDecodeMatching::tableFor(const GifFile& gif,
     return nullptr;
   }
   std::memcpy(table_, map->data(), sizeof table_);
+  if (colors_.ordersDither() &&
+      !showsEachColorAlone(localTable(image).present ? localTable(image)
+                                                     : globalTable(gif))) {
+    // Its pattern depends on each pixel's place: a pass of its own.
+    return nullptr;
+  }
   // The transparent index is decided on the GIF index, before mapping.
   if (hasTransparentIndex(image))
     table_[image.control.transparentColorIndex] = 0;
   return table_;
+}
+
+bool GifDecodeMatching::showsEachColorAlone(const ColorTable& table) {
+  MixPlans* plans = colors_.mixPlans();
+  if (plans == nullptr) return false;
+  const std::uint32_t count = table.colors != nullptr ? table.count : 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t* color = table.colors + 3 * std::size_t{i};
+    const std::uint8_t entry = plans->entryAlone(color[0], color[1], color[2]);
+    if (entry == 0) return false;
+    table_[i] = entry;
+  }
+  return true;
 }

@@ -22,21 +22,28 @@ void appendGif(GifFile& gif, SourceImage& image);
 
 // Lets the reader store each image's pixels already matched to palette
 // entries, through maps, which the sprite assembly then finds matched as
-// far as the reader went. Pixels that are dithered stay GIF indices, and so
+// far as the reader went. Pixels that are diffused stay GIF indices, and so
+// do those of ordered dithering unless every colour of the image's table is
+// shown by one entry alone (palette colours are), and so
 // does every image from the first colour table without a match on: the
 // assembly, which matches them again in its own order, meets that failure
 // after the whole GIF has been read and checked.
 class GifDecodeMatching : public PixelTranslation {
  public:
   // Both must outlive this object.
-  GifDecodeMatching(const RunColors& colors, IndexedMaps& maps)
+  GifDecodeMatching(RunColors& colors, IndexedMaps& maps)
       : colors_(colors), maps_(maps) {}
 
   const std::uint8_t* tableFor(const GifFile& gif,
                                const GifFrame& image) override;
 
  private:
-  const RunColors& colors_;
+  // For ordered dithering: whether every colour of table is one entry at
+  // every place of the pattern, as palette colours are; if so, those entries
+  // are put in table_. Takes no memory: the decoder does not fail for it.
+  bool showsEachColorAlone(const ColorTable& table);
+
+  RunColors& colors_;
   IndexedMaps& maps_;
   bool stopped_ = false;
   std::uint8_t table_[256] = {};

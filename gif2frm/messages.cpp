@@ -34,6 +34,8 @@ void printHelp(const char* programName) {
   std::printf("    %s -m=nearest -p=engine.pal art.gif\n", programName);
   std::printf("  Photos and renders:\n");
   std::printf("    %s -m=dither photo.gif\n", programName);
+  std::printf("  Animations, dithered without flicker:\n");
+  std::printf("    %s -m=ordered walk.gif\n", programName);
   std::printf(
       "  A six-direction sprite from six GIFs, timed by their delays:\n");
   std::printf(
@@ -56,8 +58,10 @@ void printOptionProblem(const RunOutcome& outcome) {
       std::printf("Unknown option %s\n", argument);
       return;
     case OptionStatus::BadMatchMode:
-      std::printf("Unknown match mode in %s (use first, nearest or dither)\n",
-                  argument);
+      std::printf(
+          "Unknown match mode in %s (use first, nearest, dither or "
+          "ordered)\n",
+          argument);
       return;
     case OptionStatus::BadFrameRate:
       std::printf("Bad frame rate in %s (use 0 to 65535, or gif)\n", argument);

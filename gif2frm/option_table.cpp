@@ -23,11 +23,13 @@ const OptionHelp kOptionHelp[] = {
      "", false, OptionField::File, "palette file"},
     {"-m=Mode",
      "Color match: first (default: the first entry within\n"
-     "the delta), nearest (the nearest entry, never fails) or\n"
-     "dither (error diffusion onto the nearest entries); -n\n"
-     "keeps the GIF's indices whatever the mode",
+     "the delta), nearest (the nearest entry, never fails),\n"
+     "dither (error diffusion: for stills) or ordered (a fixed\n"
+     "pattern on the canvas: still parts of an animation keep\n"
+     "their pixels); -n keeps the GIF's indices whatever the\n"
+     "mode",
      "first", false, OptionField::Choice, "color match",
-     "first,nearest,dither"},
+     "first,nearest,dither,ordered"},
     {"-6",
      "The GIF holds six directions, one after another, each\n"
      "with a sixth of its images",

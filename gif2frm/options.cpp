@@ -57,6 +57,8 @@ bool parseMatchMode(const char* text, ColorMatch& mode) {
     mode = ColorMatch::Nearest;
   } else if (std::strcmp(text, "dither") == 0) {
     mode = ColorMatch::Dither;
+  } else if (std::strcmp(text, "ordered") == 0) {
+    mode = ColorMatch::Ordered;
   } else {
     return false;
   }

@@ -20,14 +20,20 @@ RunColors::RunColors(const Options& options, const PaletteColors* palette)
 
 NearestCache* RunColors::nearestCache() {
   if (settings_.lab == nullptr) return nullptr;
-  if (!nearestCache_) {
-    nearestCache_.emplace(*settings_.lab);
-    if (!nearestCache_->allocate()) {
-      nearestCache_.reset();
-      return nullptr;
-    }
+  if (!nearestCache_) nearestCache_.emplace(*settings_.lab);
+  if (!nearestCache_->allocated() && !nearestCache_->allocate()) {
+    return nullptr;
   }
   return &*nearestCache_;
+}
+
+MixPlans* RunColors::mixPlans() {
+  if (settings_.lab == nullptr) return nullptr;
+  // The plans take the cache's memory, and their own, when a colour first
+  // needs them: art of palette colours needs neither.
+  if (!nearestCache_) nearestCache_.emplace(*settings_.lab);
+  if (!mixPlans_) mixPlans_.emplace(*nearestCache_);
+  return &*mixPlans_;
 }
 
 TrueColorMatch* RunColors::trueColorMatch() {

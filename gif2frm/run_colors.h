@@ -11,6 +11,7 @@
 
 #include "color/color_matching.h"
 #include "color/floyd_steinberg.h"
+#include "color/ordered_dither.h"
 #include "color/palette_file.h"
 #include "color/palette_lab.h"
 #include "color/true_color_match.h"
@@ -29,10 +30,17 @@ class RunColors {
   bool dithers() const {
     return settings_.translate && settings_.match == ColorMatch::Dither;
   }
+  // Whether pixels are dithered by a pattern tied to the canvas.
+  bool ordersDither() const {
+    return settings_.translate && settings_.match == ColorMatch::Ordered;
+  }
   // For dithering: the nearest entries of the colours it meets, kept for the
   // whole run (all GIFs of a sprite). Made on first use; null when its
   // memory cannot be had.
   NearestCache* nearestCache();
+  // For ordered dithering: the plans of the colours it meets, kept for the
+  // whole run; their memory is had on first need (MixPlans::reserve).
+  MixPlans* mixPlans();
   // For true-colour pixels matched without dithering: each colour's entry,
   // kept for the whole run. Made on first use; null when its memory cannot
   // be had.
@@ -43,8 +51,9 @@ class RunColors {
   std::uint8_t alphaThreshold() const { return alphaThreshold_; }
 
  private:
-  std::optional<PaletteLab> lab_;  // only for nearest and dither
+  std::optional<PaletteLab> lab_;  // for every mode but first
   std::optional<NearestCache> nearestCache_;
+  std::optional<MixPlans> mixPlans_;
   std::optional<TrueColorMatch> trueColorMatch_;
   MatchSettings settings_;
   std::uint8_t alphaThreshold_;

@@ -34,7 +34,7 @@ class SpriteAssembly {
   // The run's colour matching, and the maps of the input being decoded and
   // added: a reader may match pixels through them as it decodes
   // (GifDecodeMatching).
-  const RunColors& colors() const { return colors_; }
+  RunColors& colors() { return colors_; }
   const Options& options() const { return options_; }
   IndexedMaps& maps() { return maps_; }
 

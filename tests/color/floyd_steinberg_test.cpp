@@ -3,6 +3,7 @@
 // colour on average.
 #include "color/floyd_steinberg.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -155,21 +156,48 @@ TEST_F(FloydSteinbergTest, FlatAreasKeepTheirColourOnAverage) {
     }
     colors.push_back(mix);
   }
+  // The eye blends the pattern in linear light: its mean there must be the
+  // colour's.
+  const std::array<double, 256>& linear = linearFromSrgbTable();
   constexpr std::uint32_t kSide = 64;
   for (const Pixels& color : colors) {
     double sum[3] = {0, 0, 0};
     for (std::uint8_t entry : dither(Pixels(kSide * kSide, 0), kSide, color)) {
       const Pixels c = widened(entry);
-      for (int k = 0; k < 3; ++k) sum[k] += c[k];
+      for (int k = 0; k < 3; ++k) sum[k] += linear[c[k]];
     }
-    const auto mean = [&](int k) {
-      return static_cast<std::uint8_t>(std::lround(sum[k] / (kSide * kSide)));
-    };
-    EXPECT_LE(std::sqrt(squaredDeltaE(labFromSrgb(color[0], color[1], color[2]),
-                                      labFromSrgb(mean(0), mean(1), mean(2)))),
-              4.0)
+    const Lab mean =
+        labFromLinear(sum[0] / (kSide * kSide), sum[1] / (kSide * kSide),
+                      sum[2] / (kSide * kSide));
+    const Lab source = labFromSrgb(color[0], color[1], color[2]);
+    EXPECT_LE(std::sqrt(squaredDeltaE(source, mean)), 1.5)
         << int{color[0]} << "," << int{color[1]} << "," << int{color[2]};
+    EXPECT_NEAR(mean.l, source.l, 1.0);
   }
+}
+
+TEST_F(FloydSteinbergTest, TrueColourRowsDiffuseAsIndexedRowsOfTheSameColours) {
+  // The same picture as GIF indices into a table and as RGBA: the same
+  // entries, palette colours and transparency included.
+  std::mt19937 random(23);
+  Pixels table(3 * 12);
+  for (std::uint8_t& c : table) c = static_cast<std::uint8_t>(random());
+  for (int k = 0; k < 3; ++k) table[3 * 4 + k] = widened(98)[k];
+  constexpr std::uint32_t kWidth = 41, kHeight = 23;
+  Pixels indices(kWidth * kHeight), rgba;
+  for (std::uint8_t& i : indices) i = static_cast<std::uint8_t>(random() % 12);
+  for (std::uint8_t i : indices) {
+    for (int k = 0; k < 3; ++k) rgba.push_back(table[3 * i + k]);
+    rgba.push_back(i == 7 ? 127 : 128);  // index 7 is the transparent one
+  }
+  const Pixels expected = dither(indices, kWidth, table, 7);
+  FloydSteinberg diffusion(cache_);
+  ASSERT_TRUE(diffusion.startRgba(kWidth, 128));
+  Pixels out(kWidth * kHeight, 99);
+  for (std::uint32_t y = 0; y < kHeight; ++y) {
+    diffusion.rowRgba(&rgba[4 * y * kWidth], kWidth, &out[y * kWidth]);
+  }
+  EXPECT_EQ(out, expected);
 }
 
 }  // namespace

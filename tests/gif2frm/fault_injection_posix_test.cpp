@@ -67,8 +67,10 @@ Bytes animatedGif() {
 // directions: the same GIF six times.
 struct DirectionFiles {
   bool present = false;
+  const char* matchMode = nullptr;  // an -m= option as well, when set
   Names options() const {
     Names out;
+    if (matchMode != nullptr) out.push_back(matchMode);
     for (int k = 1; present && k <= 5; ++k) {
       out.push_back("-" + std::to_string(k) + "=" + name(k));
     }
@@ -76,6 +78,22 @@ struct DirectionFiles {
   }
   static std::string name(int k) { return "d" + std::to_string(k) + ".gif"; }
 };
+
+// The same frames in colours that no palette entry has, which the dithering
+// modes must make patterns of.
+Bytes offPaletteGif() {
+  const gifenc::ColorTable colors = {
+      {101, 151, 203}, {30, 31, 29}, {250, 120, 7}, {77, 200, 140}};
+  gifenc::GifBuilder gif;
+  gif.header().screen({8, 6, colors}).loop();
+  gif.graphicControl({0, false, true, 2, 10}).image(image(8, 6, 4));
+  gifenc::Image local = image(5, 4, 2);
+  local.localColors = {{222, 99, 111}, {9, 60, 33}};
+  local.left = 2;
+  gif.graphicControl({0, false, false, 0, 10}).image(local);
+  gif.image(image(3, 9, 4)).trailer();
+  return gif.bytes();
+}
 
 // More frames than the writer gathers into one write: 300 of 2 x 2 pixels.
 Bytes manyFramesGif() {
@@ -161,6 +179,17 @@ TEST(FaultInjection, EveryFailedAllocationEndsWithNotEnoughMemory) {
     // At least the input window, two tables, three frames' pixels and the
     // frame array (the FRM frames take the GIF frames' pixel blocks over).
     EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, old), 7);
+  }
+}
+
+TEST(FaultInjection,
+     EveryFailedAllocationWhileDitheringEndsWithNotEnoughMemory) {
+  // Their caches and error rows are had on first need, in the assembly.
+  for (const char* mode : {"-m=dither", "-m=ordered"}) {
+    SCOPED_TRACE(mode);
+    EXPECT_GE(sweepFaults(platform::failAllocationAfter, kNoMemory, false,
+                          DirectionFiles{false, mode}, offPaletteGif()),
+              7);
   }
 }
 

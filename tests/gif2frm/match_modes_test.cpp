@@ -63,7 +63,8 @@ TEST(MatchModes, EveryCorpusGifThatLoadsConverts) {
       continue;  // does not load, or cannot be an FRM file
     }
     ++loads;
-    for (ColorMatch mode : {ColorMatch::Nearest, ColorMatch::Dither}) {
+    for (ColorMatch mode :
+         {ColorMatch::Nearest, ColorMatch::Dither, ColorMatch::Ordered}) {
       RunOutcome outcome;
       convert(gif, withMode(mode), outcome);
       EXPECT_TRUE(outcome.done()) << entry.path();
@@ -77,7 +78,8 @@ TEST(MatchModes, WithoutTranslationEveryModeKeepsTheIndices) {
   const Bytes expected =
       readFileBytes(kGoldenDir + "animated_untranslated.frm");
   ASSERT_FALSE(expected.empty());
-  for (ColorMatch mode : {ColorMatch::Nearest, ColorMatch::Dither}) {
+  for (ColorMatch mode :
+       {ColorMatch::Nearest, ColorMatch::Dither, ColorMatch::Ordered}) {
     Options options = withMode(mode);
     options.translateColors = false;
     RunOutcome outcome;
@@ -125,6 +127,85 @@ Bytes photoLikeGif() {
   return gif.image(image).trailer().bytes();
 }
 
+TEST(MatchModes, OrderedDitheringHoldsStillWhatStaysStill) {
+  // A background of colours off the palette, then frames at other places on
+  // the canvas (one with its own table holding the same colours in another
+  // order) that repeat it around a moving square: wherever a pixel keeps
+  // its colour on the canvas it keeps its entry.
+  gifenc::ColorTable colors;
+  std::mt19937 random(3);
+  for (int i = 0; i < 64; ++i) {
+    colors.push_back({static_cast<std::uint8_t>(random() & 0xFF),
+                      static_cast<std::uint8_t>(random() & 0xFF),
+                      static_cast<std::uint8_t>(random() & 0xFF)});
+  }
+  std::vector<std::uint8_t> canvas(40 * 30);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      canvas[y * 40 + x] =
+          static_cast<std::uint8_t>((x / 3 + y / 5 + random() % 3) % 64);
+    }
+  }
+  gifenc::ColorTable reversed(colors.rbegin(), colors.rend());
+  gifenc::GifBuilder gif;
+  gif.header().screen({40, 30, colors});
+  struct Place {
+    std::uint16_t left, top, width, height;
+    bool ownTable;
+  };
+  const Place places[] = {
+      {0, 0, 40, 30, false}, {5, 7, 30, 20, false}, {11, 3, 25, 26, true}};
+  for (const Place& p : places) {
+    gifenc::Image image;
+    image.left = p.left;
+    image.top = p.top;
+    image.width = p.width;
+    image.height = p.height;
+    if (p.ownTable) image.localColors = reversed;
+    for (int y = 0; y < p.height; ++y) {
+      for (int x = 0; x < p.width; ++x) {
+        const bool square = x >= p.left % 7 && x < p.left % 7 + 4 && y < 4;
+        const std::uint8_t index =
+            square ? std::uint8_t{63} : canvas[(p.top + y) * 40 + p.left + x];
+        image.pixels.push_back(p.ownTable ? std::uint8_t(63 - index) : index);
+      }
+    }
+    gif.image(image);
+  }
+  GifFile file;
+  FrmImage frm;
+  const auto decoder = std::make_unique<LzwDecoder>();
+  const Bytes bytes = gif.trailer().bytes();
+  ASSERT_TRUE(convertGif(bytes.data(), bytes.size(),
+                         withMode(ColorMatch::Ordered), file, frm, *decoder)
+                  .done());
+  const std::uint8_t* first = frm.frames[0]->pixels();
+  int compared = 0;
+  for (int k = 1; k < 3; ++k) {
+    const Place& p = places[k];
+    const std::uint8_t* pixels = frm.frames[k]->pixels();
+    for (int y = 0; y < p.height; ++y) {
+      for (int x = 0; x < p.width; ++x) {
+        if (x >= p.left % 7 && x < p.left % 7 + 4 && y < 4) continue;
+        ASSERT_EQ(pixels[y * p.width + x], first[(p.top + y) * 40 + p.left + x])
+            << k << ": " << x << "," << y;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 1000);
+}
+
+TEST(MatchModes, OrderedDitheringOfPaletteColoursIsTheNearestEntry) {
+  // Art drawn with the palette: mapped while decoding, as -m=nearest is.
+  const Bytes walk =
+      readFileBytes(std::string(GIF2FRM_SOURCE_DIR) + "/examples/walk.gif");
+  RunOutcome nearest, ordered;
+  const Bytes expected = convert(walk, withMode(ColorMatch::Nearest), nearest);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(convert(walk, withMode(ColorMatch::Ordered), ordered), expected);
+}
+
 TEST(PaletteOption, MatchingFollowsTheNamedPaletteInEveryMode) {
   // The built-in colours with entries 1..228 in reverse order, as JASC-PAL
   // text and as a 768-byte 6-bit file: every match must come out reversed.
@@ -154,8 +235,10 @@ TEST(PaletteOption, MatchingFollowsTheNamedPaletteInEveryMode) {
   } runs[] = {{"walk", {"-d=0"}},  // drawn with the palette: exact entries
               {"walk", {"-m=nearest"}},
               {"walk", {"-m=dither"}},
+              {"walk", {"-m=ordered"}},
               {"photo", {"-m=nearest"}},
               {"photo", {"-m=dither"}},
+              {"photo", {"-m=ordered"}},
               // Six GIFs of one sprite share the palette.
               {"photo",
                {"-m=dither", "-1=photo.gif", "-2=photo.gif", "-3=photo.gif",
@@ -187,7 +270,8 @@ TEST(PaletteOption, TheBuiltInPaletteFromAFileChangesNothing) {
         "interlaced", "no_table", "shifted", "stale_local"}) {
     dir.write(std::string(name) + ".gif",
               readFileBytes(kGoldenDir + name + ".gif"));
-    for (const char* mode : {"-m=first", "-m=nearest", "-m=dither"}) {
+    for (const char* mode :
+         {"-m=first", "-m=nearest", "-m=dither", "-m=ordered"}) {
       SCOPED_TRACE(std::string(name) + " " + mode);
       const Args args = {mode, std::string(name) + ".gif"};
       const std::string output = runGif2frm(args, dir.path()).output;
@@ -244,7 +328,21 @@ TEST(PaletteOption, HelpNamesTheNewOptions) {
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_NE(run.output.find("  -p=File\t"), std::string::npos);
   EXPECT_NE(run.output.find("  -m=Mode\t"), std::string::npos);
+  EXPECT_NE(run.output.find("ordered (a fixed"), std::string::npos);
   EXPECT_TRUE(dir.list().empty());
+}
+
+TEST(MatchModes, AnUnknownModeNamesEveryMode) {
+  TempDir dir;
+  dir.write("walk.gif", readFileBytes(std::string(GIF2FRM_SOURCE_DIR) +
+                                      "/examples/walk.gif"));
+  const ProgramResult run = runGif2frm({"-m=bayer", "walk.gif"}, dir.path());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(withoutAuthorship(run.output),
+            std::string(kBannerFirstLine) +
+                "\nUnknown match mode in -m=bayer (use first, nearest, dither "
+                "or ordered)\n");
+  EXPECT_EQ(dir.list(), std::vector<std::string>{"walk.gif"});
 }
 
 }  // namespace

@@ -54,8 +54,9 @@ std::string outputName(const std::string& input) {
 // grey16: 16-bit grey, samples cut to their high byte, the colour key
 //   compared at 16 bits.
 // adam7: an Adam7 RGB image of odd sizes.
-// rgba_apng_nearest: an RGBA APNG whose default image is no frame, 4096
-//   colours matched by -m=nearest, a small frame with alphas about 128.
+// rgba_apng_nearest: an RGBA APNG whose default image is no frame, 1024
+//   colours over the whole cube matched by -m=nearest (178 entries), a
+//   frame off the canvas's corner, a small frame with alphas about 128.
 TEST(PngGoldenFiles, EveryCaseConvertsToTheExpectedBytes) {
   const std::vector<GoldenCase> cases = readCases();
   ASSERT_EQ(cases.size(), 7u) << "cases.txt is missing or changed";

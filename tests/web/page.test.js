@@ -19,9 +19,9 @@ const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
 const goldenDir = path.join(projectRoot, 'tests', 'data', 'golden');
 
 // Options of every kind the page can pass: the defaults, indices passed
-// through, the nearest-colour match and dithering, the scanned numbers with
-// the frame rate from the delays, and six directions in one GIF.
-const optionSets = [[], ['-n'], ['-m=nearest'], ['-m=dither'],
+// through, the nearest-colour match and both ditherings, the scanned numbers
+// with the frame rate from the delays, and six directions in one GIF.
+const optionSets = [[], ['-n'], ['-m=nearest'], ['-m=dither'], ['-m=ordered'],
                     ['-d=0', '-x=5', '-y=-3', '-f=gif', '-a=0'], ['-n', '-6', '-f=12']];
 
 let session;
@@ -360,7 +360,7 @@ test('the form is the core\'s option table: its help texts, defaults and choices
   const byKey = Object.fromEntries(fields.map((f) => [f.key, f]));
   assert.equal(byKey['-d='].value, '4');
   assert.equal(byKey['-n'].type, 'checkbox');
-  assert.deepEqual(byKey['-m='].choices, ['first', 'nearest', 'dither']);
+  assert.deepEqual(byKey['-m='].choices, ['first', 'nearest', 'dither', 'ordered']);
   assert.equal(byKey['-m='].value, 'first');
   assert.match(await page.$eval('#palette-help', (e) => e.textContent), /^Match colors/);
   // Shifts take one value or six, as the help of -x=A,...,F adds.

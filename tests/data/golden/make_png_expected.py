@@ -27,6 +27,7 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # nothing but test data in this folder
 import make_expected as gif_rules  # noqa: E402  (palette, delta, header)
 
 OUT = os.path.join(HERE, "png")
@@ -460,23 +461,23 @@ def adam7():
 
 
 def rgba_apng_nearest():
-    """An RGBA APNG whose default image is no frame (no fcTL before IDAT),
-    then two frames: 64 x 64 over the canvas holding 4096 colours of every
-    kind, and 9 x 5 at (50, 40) of colours between the palette's with alphas
-    around 128. For -m=nearest."""
-    width, height = 64, 64
+    """A 40 x 40 RGBA APNG whose default image is no frame (no fcTL before
+    IDAT), then two frames: 32 x 32 at (4, 3) holding 1024 colours spread
+    over the whole cube, and 9 x 5 at (30, 34) of colours between the
+    palette's with alphas around 128. For -m=nearest."""
+    width, height = 40, 40
     hidden = [(255, 0, 255, 255)] * (width * height)
-    many = [((x * 4 + y) & 0xFF, (y * 4 + (x >> 4)) & 0xFF,
+    many = [((x * 8 + (y & 7)) & 0xFF, (y * 8 + (x & 7)) & 0xFF,
              (x * 37 + y * 11) & 0xFF, 255)
-            for y in range(height) for x in range(width)]
+            for y in range(32) for x in range(32)]
     small = [((x * 29 + 3) & 0xFF, (y * 50 + 1) & 0xFF, (x * y * 13) & 0xFF,
               (120 + x * 2 + y) & 0xFF) for y in range(5) for x in range(9)]
     image = {"width": width, "height": height, "color_type": 6, "depth": 8,
              "animated": True, "default_is_frame": False, "indexed": False,
              "stored": rows_of(hidden, width)}
     image["frames"] = [
-        frame_of(0, 0, width, height, rows_of(many, width), many, 1, 10),
-        frame_of(50, 40, 9, 5, rows_of(small, 9), small, 7, 100)]
+        frame_of(4, 3, 32, 32, rows_of(many, 32), many, 1, 10),
+        frame_of(30, 34, 9, 5, rows_of(small, 9), small, 7, 100)]
     return image
 
 

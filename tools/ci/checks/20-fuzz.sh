@@ -22,8 +22,8 @@ cd "$(dirname "$0")/../../.."
 # runs take 40 s, a minute when busy. The PNG reader reads each input twice
 # (in memory and through a small window), about 380 inputs a second here
 # when busy: 25,000 runs take about a minute. The PNG conversion reads each
-# input twice as well and converts it, about 200 inputs a second here when
-# busy after 20 s of loading its seeds: 10,000 runs take about a minute.
+# input twice as well and converts it, about 1,000 inputs a second here when
+# busy (after 2 s of loading its seeds): 50,000 runs take about a minute.
 targets=(gif_load_fuzzer conversion_fuzzer lzw_differential_fuzzer
          palette_file_fuzzer frm_reader_fuzzer png_decode_fuzzer
          png_conversion_fuzzer)
@@ -32,7 +32,7 @@ msan_targets=(gif_load_fuzzer conversion_fuzzer palette_file_fuzzer
 declare -A runs=([gif_load_fuzzer]=150000 [conversion_fuzzer]=100000
                 [lzw_differential_fuzzer]=100000 [palette_file_fuzzer]=500000
                 [frm_reader_fuzzer]=2000000 [png_decode_fuzzer]=25000
-                [png_conversion_fuzzer]=10000)
+                [png_conversion_fuzzer]=50000)
 declare -A dicts=([gif_load_fuzzer]=gif [conversion_fuzzer]=gif
                  [lzw_differential_fuzzer]=gif [palette_file_fuzzer]=palette
                  [png_decode_fuzzer]=png [png_conversion_fuzzer]=png)
