@@ -8,7 +8,7 @@ const os = require('node:os');
 const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
-  projectRoot, openPage, convertNatively, convertNativelyLater, outputText, freshPage,
+  projectRoot, openPage, convertNatively, outputText, freshPage,
   waitUntilFinished, pageJobs, download,
 } = require('./browser.js');
 const {noiseGif, zipEntries} = require('./test_files.js');
@@ -48,11 +48,6 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
   assert.ok(gifs.length > 400, `only ${gifs.length} GIFs in ${corpusDir}`);
   await (await page.$('#files')).uploadFile(...gifs);
   await page.select('#option-m', 'nearest');
-  // The native runs go on beside the page's.
-  const byName = [...gifs].sort((a, b) => path.basename(a).localeCompare(
-      path.basename(b), 'en', {numeric: true}));
-  const natives = byName.map((file) => convertNativelyLater(
-      {[path.basename(file)]: fs.readFileSync(file)}, ['-m=nearest', path.basename(file)]));
   const started = Date.now();
   await page.click('#convert');
   await waitUntilFinished(page);
@@ -61,14 +56,17 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
   const jobs = await pageJobs(page);
   // The page lists them in natural name order, which for these names is the
   // order of their base names, then of their folders.
+  const byName = [...gifs].sort((a, b) => path.basename(a).localeCompare(
+      path.basename(b), 'en', {numeric: true}));
   assert.equal(jobs.length, gifs.length);
-  const nativeRuns = await Promise.all(natives);
   const differences = [];
   const expectedFrms = [];
   let converted = 0;
   jobs.forEach((job, i) => {
-    assert.equal(job.label, path.basename(byName[i]));
-    const native = nativeRuns[i];
+    const name = path.basename(byName[i]);
+    assert.equal(job.label, name);
+    const native = convertNatively({[name]: fs.readFileSync(byName[i])},
+                                   ['-m=nearest', name]);
     const same = job.state === 'done' && job.status === native.status &&
         job.stdout === native.stdout.toString('utf8') &&
         JSON.stringify(Object.keys(job.outputs)) ===

@@ -166,54 +166,6 @@ function outputsIn(folder, files) {
   return outputs;
 }
 
-// The same, without waiting for it: the native runs of a test go on beside
-// the browser's, two at a time (the machine has two cores).
-const nativeQueue = [];
-let nativeRunning = 0;
-
-function runNativelyLater(program, files, args) {
-  return new Promise((resolve, reject) => {
-    nativeQueue.push({program, files, args, resolve, reject});
-    startNative();
-  });
-}
-
-function startNative() {
-  if (nativeRunning >= 2 || nativeQueue.length === 0) return;
-  const {program, files, args, resolve, reject} = nativeQueue.shift();
-  let folder;
-  try {
-    folder = placeFiles(files);
-  } catch (error) {
-    reject(error);
-    startNative();
-    return;
-  }
-  nativeRunning++;
-  const child = childProcess.spawn(nativePrograms[program], args, {
-    cwd: folder, argv0: program, stdio: ['ignore', 'pipe', 'ignore'],
-  });
-  const printed = [];
-  child.stdout.on('data', (chunk) => printed.push(chunk));
-  let finished = false;
-  const finish = (error, status) => {
-    if (finished) return;  // 'error' may come before 'close'
-    finished = true;
-    nativeRunning--;
-    try {
-      if (error) throw error;
-      resolve({status, stdout: Buffer.concat(printed), outputs: outputsIn(folder, files)});
-    } catch (failure) {
-      reject(failure);
-    } finally {
-      fs.rmSync(folder, {recursive: true, force: true});
-      startNative();
-    }
-  };
-  child.on('error', (error) => finish(error));
-  child.on('close', (status) => finish(null, status));
-}
-
 // The page as a person finds it: each test of the page starts from a new
 // load, whatever the test before it left in the form.
 async function freshPage(session) {
@@ -287,10 +239,9 @@ async function download(session, click) {
 
 const convertInPage = (...rest) => runInPage('gif2frm', ...rest);
 const convertNatively = (...rest) => runNatively('gif2frm', ...rest);
-const convertNativelyLater = (...rest) => runNativelyLater('gif2frm', ...rest);
 
 module.exports = {
   projectRoot, pageDir, nativeProgram, openPage, runInPage, runNatively,
-  convertInPage, convertNatively, convertNativelyLater, defineCarrier, received,
+  convertInPage, convertNatively, defineCarrier, received,
   outputText, freshPage, waitUntilFinished, pageJobs, download, typeInto,
 };
