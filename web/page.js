@@ -1000,7 +1000,7 @@
     el.progressBar.max = Math.max(1, jobs.length);
     el.progressBar.value = finished + (running ? fraction(running) : 0);
     setText(el.progressText, jobs.length === 0 ? ''
-        : finished + ' of ' + jobs.length + (jobs.length === 1 ? ' file' : ' files') +
+        : finished + ' of ' + jobs.length + (jobs.length === 1 ? ' sprite' : ' sprites') +
           ' done' + (running ? '; ' + running.label + ' ' + percent(running) : '') +
           (!state.running && finished < jobs.length ? '; cancelled' : ''));
     el.downloadZip.disabled = state.running || frmsOf(jobs).length === 0;

@@ -80,7 +80,7 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
   t.diagnostic(`${converted} of ${gifs.length} convert`);
   assert.deepEqual(differences, []);
   assert.equal(await page.$eval('#progress-text', (e) => e.textContent),
-               `${gifs.length} of ${gifs.length} files done`);
+               `${gifs.length} of ${gifs.length} sprites done`);
 
   // The .zip: every FRM under its name; a second of one name gets " (2)".
   const zip = await download(session, () => page.click('#download-zip'));
@@ -176,7 +176,7 @@ test('Cancel during a batch keeps what is done and starts nothing new', async ()
                    ['done', 'cancelled', 'cancelled', 'cancelled']);
   assert.deepEqual(await page.$$eval('#results a', (as) => as.map((a) => a.download)),
                    ['b.frm']);
-  assert.match(await page.$eval('#progress-text', (e) => e.textContent), /^1 of 4 files done/);
+  assert.match(await page.$eval('#progress-text', (e) => e.textContent), /^1 of 4 sprites done/);
   // The next Convert runs in a new worker.
   await page.click('#convert');
   await waitUntilFinished(page);
