@@ -20,7 +20,9 @@
 
   var el = {};
   ['notice', 'converter', 'drop-zone', 'files', 'folder', 'file-summary',
-   'grouping', 'grouping-each', 'grouping-directions', 'directions',
+   'grouping', 'grouping-each', 'grouping-directions',
+   'grouping-directions-choice', 'grouping-frames', 'frames-name-row',
+   'frames-name', 'directions',
    'directions-help', 'palette-file', 'palette-clear', 'palette-help',
    'options', 'command-line', 'convert', 'cancel', 'progress-bar',
    'progress-text', 'results-heading', 'download-zip', 'results', 'preview',
@@ -39,9 +41,14 @@
     fields: [],  // the option fields, from the core's option table
     values: {},  // each field's value by its key ("-d=", "-n")
     help: {},  // help texts by key, for the fields the page lays out itself
-    images: [],  // what was chosen: {name, path, file} or {name, path, folder: [...]}
+    // What was chosen: {name, path, file}, or a folder of frames {name,
+    // path, folder: [{name, path, file}, ...]}.
+    images: [],
     palette: null,  // a File, or null
-    grouping: 'directions',  // what six images are: 'directions' or 'each'
+    // What the images picked one by one are: 'each' a sprite, the six
+    // 'directions' of one, or the 'frames' of one as a folder.
+    grouping: 'each',
+    framesName: null,  // that folder's name; null: made from the images' names
     directionOf: [0, 1, 2, 3, 4, 5],  // the direction of each of six images
     jobs: [],  // the runs of the last Convert, in order
     running: false,
@@ -51,11 +58,54 @@
            showSource: true},
   };
 
-  // Whether the core takes a folder of frames as its input: the folder's
-  // images passed as "folder/name", the folder named as the input. Until the
-  // core's memory files know folders, each image of a folder is a sprite of
-  // its own; turning this on is all the page needs.
-  function coreTakesFolders() { return false; }
+  // The order gif2frm takes a folder's frames in (gif2frm/natural_order.h):
+  // the names' UTF-8 bytes compared piece by piece, a run of digits by its
+  // value, leading zeros aside; names equal that way by their bytes.
+  var utf8 = new TextEncoder();
+
+  function isDigit(c) { return c >= 0x30 && c <= 0x39; }
+
+  function compareBytes(x, y) {
+    for (var i = 0; i < x.length && i < y.length; i++) {
+      if (x[i] !== y[i]) return x[i] - y[i];
+    }
+    return x.length - y.length;
+  }
+
+  // [end, first significant digit] of the run of digits in bytes from at.
+  function digitRun(bytes, at) {
+    var end = at;
+    while (end < bytes.length && isDigit(bytes[end])) end++;
+    var significant = at;
+    while (significant + 1 < end && bytes[significant] === 0x30) significant++;
+    return [end, significant];
+  }
+
+  function naturalCompare(a, b) {
+    var x = utf8.encode(a);
+    var y = utf8.encode(b);
+    var i = 0;
+    var j = 0;
+    while (i < x.length && j < y.length) {
+      if (isDigit(x[i]) && isDigit(y[j])) {
+        var runX = digitRun(x, i);
+        var runY = digitRun(y, j);
+        var order = (runX[0] - runX[1]) - (runY[0] - runY[1]) ||
+                    compareBytes(x.subarray(runX[1], runX[0]),
+                                 y.subarray(runY[1], runY[0]));
+        if (order !== 0) return order;
+        i = runX[0];
+        j = runY[0];
+      } else if (x[i] !== y[j]) {
+        return x[i] - y[j];
+      } else {
+        i++;
+        j++;
+      }
+    }
+    if (i < x.length || j < y.length) return j < y.length ? -1 : 1;
+    return compareBytes(x, y);
+  }
 
   // ---- The option fields, from the core's table ------------------------------
 
@@ -65,6 +115,13 @@
     var equals = flag.indexOf('=');
     return equals >= 0 ? flag.slice(0, equals + 1) : flag.split(',')[0];
   }
+
+  // What a text field takes, where the page can say so before a run: an
+  // example in the empty box, and the pattern whose mismatch the field shows
+  // (gif2frm still has the last word, with its own message).
+  var TEXT_FORMS = {
+    '-g=': {pattern: '\\d+x\\d+', example: 'e.g. 8x6'},
+  };
 
   // Fields the page lays out itself: the palette file and the direction files.
   var OWN_FIELDS = {'-p=': 'palette-help', '-1=': 'directions-help'};
@@ -113,8 +170,23 @@
       input = document.createElement('input');
       input.type = {switch: 'checkbox', number: 'number', file: 'file'}[field.field] ||
                    'text';
-      if (field.field === 'number') input.step = '1';
-      if (field.field === 'text') input.size = 12;
+      if (field.field === 'number') {
+        input.step = '1';
+        // The range the help gives ("0 to 255"), where it gives one.
+        var range = /(?:^|[\s(])(-?\d+) to (-?\d+)\b/.exec(field.help);
+        if (range) {
+          input.min = range[1];
+          input.max = range[2];
+        }
+      }
+      if (field.field === 'text') {
+        input.size = 12;
+        input.spellcheck = false;
+        if (TEXT_FORMS[field.key]) {
+          input.pattern = TEXT_FORMS[field.key].pattern;
+          input.placeholder = TEXT_FORMS[field.key].example;
+        }
+      }
     }
     input.id = field.id;
     input.setAttribute('data-key', field.key);
@@ -155,9 +227,45 @@
     });
   }
 
+  // The images picked one by one, not in a folder.
+  function looseImages() {
+    return state.images.filter(function(image) { return !image.folder; });
+  }
+
   function sixDirections() {
     return state.images.length === DIRECTIONS && state.grouping === 'directions' &&
-           state.images.every(function(image) { return !image.folder; });
+           looseImages().length === DIRECTIONS;
+  }
+
+  function framesGrouped() {
+    return state.grouping === 'frames' && looseImages().length >= 2;
+  }
+
+  // The name of the folder that images taken as frames make: what their
+  // names share ahead of their numbers ("walk_0001.png", "walk_0002.png":
+  // "walk"), else "frames".
+  function defaultFramesName(images) {
+    if (images.length === 0) return 'frames';
+    var shared = images.map(function(image) {
+      return image.name.replace(/\.[^.]*$/, '');
+    }).reduce(function(prefix, stem) {
+      var n = 0;
+      while (n < prefix.length && n < stem.length && prefix[n] === stem[n]) n++;
+      return prefix.slice(0, n);
+    });
+    return shared.replace(/[\d\s._-]+$/, '') || 'frames';
+  }
+
+  function framesName() {
+    return state.framesName !== null ? state.framesName
+                                     : defaultFramesName(looseImages());
+  }
+
+  function folderNameProblem(name) {
+    if (name === '' || name === '.' || name === '..' || /[\/\\]/.test(name)) {
+      return 'The folder of frames needs a name without / or \\.';
+    }
+    return null;
   }
 
   // The options every run gets, in the order of the table; options left at
@@ -186,52 +294,78 @@
     return {args: args, files: files};
   }
 
-  // The runs for what is chosen: one per sprite, each {label, args, files,
-  // sources, folder}; or {error}.
+  // A run for each sprite of what is chosen, each {label, args, files,
+  // sources, folder} (sources: what the preview shows beside each direction,
+  // {files} in the order gif2frm takes them; folder: the path the image came
+  // from, for its FRM in the .zip); or {error}.
   function plannedRuns() {
     var images = state.images;
     if (images.length === 0) return {error: 'No image chosen.'};
     var options = optionArguments();
-    if (sixDirections()) {
-      var byDirection = [];
-      for (var i = 0; i < DIRECTIONS; i++) {
-        var direction = state.directionOf[i];
-        if (byDirection[direction] !== undefined) {
-          return {error: 'Two images are set to direction ' + direction + '.'};
-        }
-        byDirection[direction] = images[i];
-      }
-      var names = {};
-      for (var d = 0; d < DIRECTIONS; d++) {
-        if (names[byDirection[d].name]) {
-          return {error: 'Two images are named ' + byDirection[d].name + '.'};
-        }
-        names[byDirection[d].name] = true;
-      }
-      var args = options.args.slice();
-      for (d = 1; d < DIRECTIONS; d++) args.push('-' + d + '=' + byDirection[d].name);
-      args.push(byDirection[0].name);
-      return {runs: [{
-        label: byDirection[0].path, args: args, folder: '',
-        files: byDirection.map(function(image) {
-          return {name: image.name, file: image.file};
-        }).concat(options.files),
-        sources: byDirection.map(function(image) { return image.file; }),
-      }]};
+    if (sixDirections()) return directionRuns(options);
+    var sprites = images;
+    if (framesGrouped()) {
+      var name = framesName();
+      var problem = folderNameProblem(name);
+      if (problem !== null) return {error: problem};
+      sprites = [{name: name, path: name, folder: looseImages()}].concat(
+          images.filter(function(image) { return image.folder; }));
     }
-    return {runs: images.map(function(image) {
-      var files = image.folder
-          ? image.folder.map(function(frame) {
-              return {name: image.name + '/' + frame.name, file: frame.file};
-            })
-          : [{name: image.name, file: image.file}];
+    return {runs: sprites.map(function(image) { return spriteRun(image, options); })};
+  }
+
+  // Six images, one sprite: direction 0 the input, 1 to 5 by -1= to -5=.
+  function directionRuns(options) {
+    var images = state.images;
+    var byDirection = [];
+    for (var i = 0; i < DIRECTIONS; i++) {
+      var direction = state.directionOf[i];
+      if (byDirection[direction] !== undefined) {
+        return {error: 'Two images are set to direction ' + direction + '.'};
+      }
+      byDirection[direction] = images[i];
+    }
+    var names = {};
+    for (var d = 0; d < DIRECTIONS; d++) {
+      if (names[byDirection[d].name]) {
+        return {error: 'Two images are named ' + byDirection[d].name + '.'};
+      }
+      names[byDirection[d].name] = true;
+    }
+    var args = options.args.slice();
+    for (d = 1; d < DIRECTIONS; d++) args.push('-' + d + '=' + byDirection[d].name);
+    args.push(byDirection[0].name);
+    return {runs: [{
+      label: byDirection[0].path, args: args, folder: '',
+      files: byDirection.map(function(image) {
+        return {name: image.name, file: image.file};
+      }).concat(options.files),
+      sources: byDirection.map(function(image) { return {files: [image.file]}; }),
+    }]};
+  }
+
+  // One image, or a folder of frames: its files passed as "folder/name" and
+  // the folder named as the input, as the native program is given a folder.
+  function spriteRun(image, options) {
+    if (!image.folder) {
       return {
         label: image.path, args: options.args.concat([image.name]),
-        files: files.concat(options.files),
+        files: [{name: image.name, file: image.file}].concat(options.files),
         folder: image.path.slice(0, image.path.length - image.name.length),
-        sources: image.folder ? [] : [image.file],
+        sources: [{files: [image.file]}],
       };
-    })};
+    }
+    var frames = image.folder.slice().sort(function(a, b) {
+      return naturalCompare(a.name, b.name);
+    });
+    return {
+      label: image.path + '/', args: options.args.concat([image.name]),
+      files: frames.map(function(frame) {
+        return {name: image.name + '/' + frame.name, file: frame.file};
+      }).concat(options.files),
+      folder: image.path.slice(0, image.path.length - image.name.length),
+      sources: [{files: frames.map(function(frame) { return frame.file; })}],
+    };
   }
 
   function quoteForShell(argument) {
@@ -244,7 +378,7 @@
     var first = ['gif2frm'].concat(planned.runs[0].args.map(quoteForShell)).join(' ');
     var more = planned.runs.length - 1;
     return more === 0 ? first
-        : first + '   (and ' + more + ' more, one run per image)';
+        : first + '   (and ' + more + ' more, one run per sprite)';
   }
 
   // ---- Choosing files ---------------------------------------------------------
@@ -256,38 +390,41 @@
     return slash < 0 ? '' : path.slice(0, slash);
   }
 
-  // files: [{path, file}], path with the folders it came from. Images go to
-  // the list, a palette file to the palette; the images of a folder make one
-  // sprite where the core takes folders.
+  // files: [{path, file}], path with the folders it came from. A palette
+  // file goes to the palette; an image picked alone is an image; a folder
+  // that holds an image is a sprite of its own, whose frames are the files
+  // in it (which of them are images, gif2frm tells by their first bytes, as
+  // it does in a folder on disk).
   function choose(files) {
     var palettes = files.filter(function(f) { return PALETTE_FILE.test(f.path); });
-    var images = files.filter(function(f) {
-      return !PALETTE_FILE.test(f.path) && (f.path.indexOf('/') < 0 ||
-                                            IMAGE_FILE.test(f.path));
-    });
     if (palettes.length > 0) state.palette = palettes[0].file;
-    if (images.length === 0) return;
-    var folders = {};
     var chosen = [];
-    images.forEach(function(f) {
+    var folders = {};
+    files.forEach(function(f) {
       var folder = folderName(f.path);
-      if (folder === '' || !coreTakesFolders()) {
-        chosen.push({name: fileName(f.path), path: f.path, file: f.file});
-      } else {
-        if (!folders[folder]) {
-          folders[folder] = {name: fileName(folder), path: folder, folder: []};
-          chosen.push(folders[folder]);
-        }
-        folders[folder].folder.push({name: fileName(f.path), path: f.path,
-                                     file: f.file});
+      var entry = {name: fileName(f.path), path: f.path, file: f.file};
+      if (folder === '') {
+        if (!PALETTE_FILE.test(f.path)) chosen.push(entry);
+        return;
+      }
+      if (!folders[folder]) {
+        folders[folder] = {name: fileName(folder), path: folder, folder: []};
+      }
+      folders[folder].folder.push(entry);
+    });
+    Object.keys(folders).forEach(function(path) {
+      var folder = folders[path];
+      if (folder.folder.some(function(f) { return IMAGE_FILE.test(f.name); })) {
+        chosen.push(folder);
       }
     });
+    if (chosen.length === 0) return;
     state.images = sortByName(chosen);
-    state.images.forEach(function(image) {
-      if (image.folder) sortByName(image.folder);
-    });
     state.directionOf = [0, 1, 2, 3, 4, 5];
+    // Six images picked are first taken as one sprite's directions.
     state.grouping = 'directions';
+    if (!sixDirections()) state.grouping = 'each';
+    state.framesName = null;
     state.notice = null;
   }
 
@@ -497,42 +634,121 @@
     stopPlaying();
     preview.sources.forEach(function(source) {
       if (source.url) URL.revokeObjectURL(source.url);
-      if (source.decoder) source.decoder.close();
+      source.parts.forEach(function(part) { part.decoder.close(); });
     });
     state.preview = null;
   }
 
-  // The kind of picture bytes hold, by their signature.
+  function startsWith(bytes, signature) {
+    return signature.every(function(byte, i) { return bytes[i] === byte; });
+  }
+
+  // The kind of picture bytes hold, by the signature gif2frm tells them by;
+  // '' for neither (in a folder, gif2frm leaves such a file out).
   function imageType(bytes) {
-    if (bytes[0] === 0x47 && bytes[1] === 0x49 && bytes[2] === 0x46) return 'image/gif';
-    if (bytes[0] === 0x89 && bytes[1] === 0x50 && bytes[2] === 0x4e) return 'image/png';
+    if (startsWith(bytes, [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a])) {
+      return 'image/png';  // PNG or APNG
+    }
+    var gif = [0x47, 0x49, 0x46, 0x38];  // "GIF8", then "7a" or "9a"
+    if (startsWith(bytes, gif.concat([0x37, 0x61])) ||
+        startsWith(bytes, gif.concat([0x39, 0x61]))) {
+      return 'image/gif';
+    }
     return '';
   }
 
-  // A source image, drawn frame by frame where the browser can decode it so
-  // (ImageDecoder), else shown as the browser plays it.
-  function openSource(file) {
-    var source = {frames: [], decoder: null, url: null};
-    return file.arrayBuffer().then(function(buffer) {
-      var bytes = new Uint8Array(buffer);
-      var type = imageType(bytes);
-      if (typeof ImageDecoder === 'function' && type !== '') {
-        source.decoder = new ImageDecoder({data: bytes, type: type});
-        return source.decoder.tracks.ready.then(function() { return source; });
+  // -g='s cells, {columns, rows}, as gif2frm reads them (the last -g=
+  // counts; args end with the input); null without -g=.
+  function sheetOf(args) {
+    var sheet = null;
+    args.slice(0, -1).forEach(function(arg) {
+      if (arg.indexOf('-g=') !== 0) return;
+      var cells = /^-g=(\d+)x(\d+)$/.exec(arg);
+      sheet = cells && Number(cells[1]) > 0 && Number(cells[2]) > 0
+          ? {columns: Number(cells[1]), rows: Number(cells[2])} : null;
+    });
+    return sheet;
+  }
+
+  // A source as the preview shows it: the frames of its files one after
+  // another (a folder's images in gif2frm's order), or the cells of a sprite
+  // sheet; drawn frame by frame where the browser decodes them so
+  // (ImageDecoder, an APNG's frames composed as the browser composes them,
+  // and the colours as stored, as gif2frm reads them), else the first image
+  // shown as the browser plays it.
+  function openSource(described, sheet) {
+    var source = {parts: [], frames: [], sheet: sheet, url: null};
+    return Promise.all(described.files.map(function(file) {
+      return file.arrayBuffer();
+    })).then(function(buffers) {
+      var images = buffers.map(function(buffer) { return new Uint8Array(buffer); })
+          .filter(function(bytes) { return imageType(bytes) !== ''; });
+      if (images.length === 0) return source;
+      if (typeof ImageDecoder !== 'function') {
+        source.url = URL.createObjectURL(new Blob([images[0]],
+                                                  {type: imageType(images[0])}));
+        return source;
       }
-      source.url = URL.createObjectURL(new Blob([bytes], {type: type || 'image/gif'}));
-      return source;
+      return Promise.all(images.map(openPart)).then(function(parts) {
+        source.parts = parts.filter(function(part) { return part !== null; });
+        return source;
+      });
+    }).catch(function() { return source; });
+  }
+
+  // One image's decoder and its number of frames; null when the browser
+  // cannot read it.
+  function openPart(bytes) {
+    var decoder;
+    try {
+      decoder = new ImageDecoder({data: bytes, type: imageType(bytes),
+                                  colorSpaceConversion: 'none'});
+    } catch (error) {
+      return Promise.resolve(null);
+    }
+    return decoder.tracks.ready.then(function() {
+      return decoder.completed;
+    }).then(function() {
+      var track = decoder.tracks.selectedTrack;
+      return {decoder: decoder, count: track ? track.frameCount : 0};
     }).catch(function() {
-      source.decoder = null;
-      return source;
+      decoder.close();
+      return null;
     });
   }
 
+  // Frame index of the source, {picture, x, y, width, height}: the part of
+  // a decoded picture to draw (a sheet's cell, or all of it); null where
+  // there is none.
   function sourceFrame(source, index) {
+    var sheet = source.sheet;
+    if (sheet === null) {
+      return decodedFrame(source, index).then(function(picture) {
+        return picture && {picture: picture, x: 0, y: 0,
+                           width: picture.width, height: picture.height};
+      });
+    }
+    if (index >= sheet.columns * sheet.rows) return Promise.resolve(null);
+    return decodedFrame(source, 0).then(function(picture) {
+      if (!picture) return null;
+      var width = Math.floor(picture.width / sheet.columns);
+      var height = Math.floor(picture.height / sheet.rows);
+      return {picture: picture, x: index % sheet.columns * width,
+              y: Math.floor(index / sheet.columns) * height,
+              width: width, height: height};
+    });
+  }
+
+  function decodedFrame(source, index) {
     if (source.frames[index] !== undefined) return Promise.resolve(source.frames[index]);
-    var track = source.decoder.tracks.selectedTrack;
-    if (!track || index >= track.frameCount) return Promise.resolve(null);
-    return source.decoder.decode({frameIndex: index}).then(function(result) {
+    var part = 0;
+    var first = index;
+    while (part < source.parts.length && first >= source.parts[part].count) {
+      first -= source.parts[part].count;
+      part++;
+    }
+    if (part === source.parts.length) return Promise.resolve(null);
+    return source.parts[part].decoder.decode({frameIndex: first}).then(function(result) {
       return createImageBitmap(result.image).then(function(bitmap) {
         result.image.close();
         source.frames[index] = bitmap;
@@ -555,7 +771,9 @@
       var paletteEntry = palette ? [palette.name, inputs[palette.name]] : null;
       return Promise.all([
         gif2frm.viewSprite([frmName, job.outputs[frmName]], paletteEntry),
-        Promise.all(job.sources.map(openSource)),
+        Promise.all(job.sources.map(function(described) {
+          return openSource(described, sheetOf(job.args));
+        })),
       ]);
     }).then(function(got) {
       if (state.preview !== preview) return null;
@@ -692,19 +910,27 @@
 
   function renderChoice(planned) {
     var images = state.images;
+    var loose = looseImages().length;
+    var folders = images.length - loose;
+    var counts = [];
+    if (loose > 0) counts.push(loose + (loose === 1 ? ' image' : ' images'));
+    if (folders > 0) counts.push(folders + (folders === 1 ? ' folder' : ' folders'));
     var summary = images.length === 0 ? 'No image chosen.'
-        : images.length + (images.length === 1 ? ' image: ' : ' images: ') +
-          images.map(function(image) {
-            return image.folder ? image.path + '/ (' + image.folder.length + ' frames)'
+        : counts.join(' and ') + ': ' + images.map(function(image) {
+            return image.folder ? image.path + '/ (' + image.folder.length +
+                                  (image.folder.length === 1 ? ' file)' : ' files)')
                                 : image.path;
           }).join(', ');
     if (planned.error !== undefined && images.length > 0) summary += ' ' + planned.error;
     setText(el.fileSummary, summary);
-    var six = images.length === DIRECTIONS &&
-              images.every(function(image) { return !image.folder; });
-    setHidden(el.grouping, !six);
+    setHidden(el.grouping, loose < 2);
+    setHidden(el.groupingDirectionsChoice,
+              loose !== DIRECTIONS || images.length !== DIRECTIONS);
     el.groupingEach.checked = state.grouping === 'each';
     el.groupingDirections.checked = state.grouping === 'directions';
+    el.groupingFrames.checked = state.grouping === 'frames';
+    setHidden(el.framesNameRow, !framesGrouped());
+    if (el.framesName.value !== framesName()) el.framesName.value = framesName();
     var directions = sixDirections();
     setHidden(el.directions, !directions);
     setHidden(el.directionsHelp, !directions);
@@ -774,7 +1000,7 @@
     el.progressBar.max = Math.max(1, jobs.length);
     el.progressBar.value = finished + (running ? fraction(running) : 0);
     setText(el.progressText, jobs.length === 0 ? ''
-        : finished + ' of ' + jobs.length + (jobs.length === 1 ? ' file' : ' files') +
+        : finished + ' of ' + jobs.length + (jobs.length === 1 ? ' sprite' : ' sprites') +
           ' done' + (running ? '; ' + running.label + ' ' + percent(running) : '') +
           (!state.running && finished < jobs.length ? '; cancelled' : ''));
     el.downloadZip.disabled = state.running || frmsOf(jobs).length === 0;
@@ -973,9 +1199,17 @@
       context.strokeRect(frame.left * zoom + 0.5, frame.top * zoom + 0.5,
                          frame.width * zoom - 1, frame.height * zoom - 1);
     }
-    // The reference point: the centre of the bottom edge.
-    var x = frame.left + Math.floor(frame.width / 2);
-    var y = frame.top + frame.height;
+    // The reference point, the centre of the bottom edge, where gif2frm
+    // measures it: a frame w wide at left in a picture W wide lies
+    // left - floor((W - w) / 2) from the picture's centre, column
+    // floor(W / 2), so that every frame of the same offset has its point in
+    // the same column. (For an odd w in an even W that is one right of
+    // left + floor(w / 2).) A frame without pixels is laid out as one pixel.
+    var empty = frame.width === 0 || frame.height === 0;
+    var shownWidth = empty ? 1 : frame.width;
+    var x = Math.floor(direction.width / 2) + frame.left -
+            Math.floor((direction.width - shownWidth) / 2);
+    var y = frame.top + (empty ? 1 : frame.height);
     context.fillStyle = '#00e0ff';
     var size = Math.max(3, zoom);
     context.fillRect(x * zoom - size, y * zoom - 1, 2 * size + 1, 1);
@@ -997,10 +1231,11 @@
       return;
     }
     var frame = preview.frame;
-    sourceFrame(of.source, of.first + frame).then(function(bitmap) {
-      if (state.preview !== preview || preview.frame !== frame || !bitmap) return;
-      var context = clearedCanvas(element, bitmap.width * zoom, bitmap.height * zoom);
-      context.drawImage(bitmap, 0, 0, element.width, element.height);
+    sourceFrame(of.source, of.first + frame).then(function(shown) {
+      if (state.preview !== preview || preview.frame !== frame || !shown) return;
+      var context = clearedCanvas(element, shown.width * zoom, shown.height * zoom);
+      context.drawImage(shown.picture, shown.x, shown.y, shown.width, shown.height,
+                        0, 0, element.width, element.height);
     });
   }
 
@@ -1078,7 +1313,12 @@
     render();
   });
   el.grouping.addEventListener('change', function(event) {
+    if (event.target.name !== 'grouping') return;
     state.grouping = event.target.value;
+    render();
+  });
+  el.framesName.addEventListener('input', function() {
+    state.framesName = el.framesName.value;
     render();
   });
   el.directions.addEventListener('change', function(event) {

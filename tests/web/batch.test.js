@@ -8,7 +8,8 @@ const os = require('node:os');
 const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
-  projectRoot, openPage, convertNatively, defineCarrier, received, outputText,
+  projectRoot, openPage, convertNatively, outputText, freshPage,
+  waitUntilFinished, pageJobs, download,
 } = require('./browser.js');
 const {noiseGif, zipEntries} = require('./test_files.js');
 
@@ -40,67 +41,9 @@ function corpusGifs(dir) {
   return found.sort();
 }
 
-async function freshPage() {
-  const {page} = session;
-  await page.reload();
-  await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
-  return page;
-}
-
-async function waitUntilFinished(page, timeout = 120000) {
-  await page.waitForFunction(() => {
-    const {state} = window.gif2frmPage;
-    return state.jobs.length > 0 && !state.running;
-  }, {timeout, polling: 100});
-}
-
-// The jobs of the last Convert as the page holds them, outputs in base64.
-async function pageJobs(page) {
-  await defineCarrier(page);
-  const jobs = await page.evaluate(async () => {
-    const jobs = [];
-    for (const job of window.gif2frmPage.state.jobs) {
-      const outputs = {};
-      for (const [name, bytes] of Object.entries(job.outputs)) {
-        outputs[name] = await window.carriedForTest(bytes);
-      }
-      jobs.push({label: job.label, state: job.state, status: job.status,
-                 stdout: job.stdout, outputs});
-    }
-    return jobs;
-  });
-  return jobs.map((job) => ({...job, outputs: Object.fromEntries(
-      Object.entries(job.outputs).map(([n, carried]) => [n, received(carried)]))}));
-}
-
-// Waits for the browser to save the next download and returns its bytes.
-async function download(page, click) {
-  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
-  const client = await session.browser.target().createCDPSession();
-  try {
-    await client.send('Browser.setDownloadBehavior', {
-      behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true,
-    });
-    const saved = new Promise((resolve, reject) => {
-      client.on('Browser.downloadProgress', (event) => {
-        if (event.state === 'completed') {
-          resolve(fs.readFileSync(path.join(downloads, event.guid)));
-        } else if (event.state === 'canceled') {
-          reject(new Error('the download was canceled'));
-        }
-      });
-    });
-    await click();
-    return await saved;
-  } finally {
-    await client.detach();
-    fs.rmSync(downloads, {recursive: true, force: true});
-  }
-}
-
 test('a batch of the whole corpus: each file the native bytes, message and status; the .zip holds exactly the FRMs',
      async (t) => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   const gifs = corpusGifs(corpusDir);
   assert.ok(gifs.length > 400, `only ${gifs.length} GIFs in ${corpusDir}`);
   await (await page.$('#files')).uploadFile(...gifs);
@@ -137,10 +80,10 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
   t.diagnostic(`${converted} of ${gifs.length} convert`);
   assert.deepEqual(differences, []);
   assert.equal(await page.$eval('#progress-text', (e) => e.textContent),
-               `${gifs.length} of ${gifs.length} files done`);
+               `${gifs.length} of ${gifs.length} sprites done`);
 
   // The .zip: every FRM under its name; a second of one name gets " (2)".
-  const zip = await download(page, () => page.click('#download-zip'));
+  const zip = await download(session, () => page.click('#download-zip'));
   const entries = zipEntries(zip);
   const expected = {};
   for (const [name, bytes] of expectedFrms) {
@@ -157,7 +100,7 @@ test('a batch of the whole corpus: each file the native bytes, message and statu
 
 test('while the 4000 x 4000 noise converts, no task of the page takes 100 ms',
      async (t) => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   await page.evaluate(() => {
     window.longestTask = 0;
     window.longestGap = 0;
@@ -205,7 +148,7 @@ test('while the 4000 x 4000 noise converts, no task of the page takes 100 ms',
 });
 
 test('Cancel during a batch keeps what is done and starts nothing new', async () => {
-  const page = await freshPage();
+  const page = await freshPage(session);
   const copies = ['b.gif', 'p.gif'].map((name) => {
     const file = path.join(folder, name);
     fs.copyFileSync(walkGif, file);
@@ -233,7 +176,7 @@ test('Cancel during a batch keeps what is done and starts nothing new', async ()
                    ['done', 'cancelled', 'cancelled', 'cancelled']);
   assert.deepEqual(await page.$$eval('#results a', (as) => as.map((a) => a.download)),
                    ['b.frm']);
-  assert.match(await page.$eval('#progress-text', (e) => e.textContent), /^1 of 4 files done/);
+  assert.match(await page.$eval('#progress-text', (e) => e.textContent), /^1 of 4 sprites done/);
   // The next Convert runs in a new worker.
   await page.click('#convert');
   await waitUntilFinished(page);

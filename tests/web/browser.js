@@ -130,25 +130,110 @@ function outputText(bytes) {
 }
 
 // The native program on the same files, in a folder of their own, called by
-// its bare name so that the usage text names it the same way. Every file
-// that is there afterwards and was not before is an output.
+// its bare name so that the usage text names it the same way. A file named
+// FOLDER/NAME lies in the folder FOLDER. Every file that is there afterwards
+// and was not before is an output.
 function runNatively(program, files, args) {
-  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-native-'));
+  const folder = placeFiles(files);
   try {
-    for (const [name, bytes] of Object.entries(files)) {
-      fs.writeFileSync(path.join(folder, name), bytes);
-    }
     const run = childProcess.spawnSync(nativePrograms[program], args, {
       cwd: folder, argv0: program, stdio: ['ignore', 'pipe', 'pipe'],
     });
     if (run.error) throw run.error;
-    const outputs = {};
-    for (const name of fs.readdirSync(folder).sort()) {
-      if (!(name in files)) outputs[name] = fs.readFileSync(path.join(folder, name));
-    }
-    return {status: run.status, stdout: run.stdout, outputs};
+    return {status: run.status, stdout: run.stdout, outputs: outputsIn(folder, files)};
   } finally {
     fs.rmSync(folder, {recursive: true, force: true});
+  }
+}
+
+function placeFiles(files) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-native-'));
+  for (const [name, bytes] of Object.entries(files)) {
+    fs.mkdirSync(path.dirname(path.join(folder, name)), {recursive: true});
+    fs.writeFileSync(path.join(folder, name), bytes);
+  }
+  return folder;
+}
+
+function outputsIn(folder, files) {
+  const outputs = {};
+  for (const entry of fs.readdirSync(folder, {withFileTypes: true})
+      .sort((a, b) => (a.name < b.name ? -1 : 1))) {
+    if (entry.isFile() && !(entry.name in files)) {
+      outputs[entry.name] = fs.readFileSync(path.join(folder, entry.name));
+    }
+  }
+  return outputs;
+}
+
+// The page as a person finds it: each test of the page starts from a new
+// load, whatever the test before it left in the form.
+async function freshPage(session) {
+  const {page} = session;
+  await page.reload();
+  await page.waitForSelector('body[data-ready="true"]', {timeout: 30000});
+  return page;
+}
+
+// Types text into the field in place of what it holds, as a person who
+// selects all of it and types over it.
+async function typeInto(page, selector, text) {
+  await page.click(selector, {clickCount: 3});
+  await page.keyboard.press('Backspace');
+  await page.type(selector, text);
+}
+
+// Waits until the runs of the last Convert are over.
+async function waitUntilFinished(page, timeout = 120000) {
+  await page.waitForFunction(() => {
+    const {state} = window.gif2frmPage;
+    return state.jobs.length > 0 && !state.running;
+  }, {timeout, polling: 100});
+}
+
+// The jobs of the last Convert as the page holds them, outputs carried as
+// above.
+async function pageJobs(page) {
+  await defineCarrier(page);
+  const jobs = await page.evaluate(async () => {
+    const jobs = [];
+    for (const job of window.gif2frmPage.state.jobs) {
+      const outputs = {};
+      for (const [name, bytes] of Object.entries(job.outputs)) {
+        outputs[name] = await window.carriedForTest(bytes);
+      }
+      jobs.push({label: job.label, state: job.state, status: job.status,
+                 stdout: job.stdout, outputs});
+    }
+    return jobs;
+  });
+  return jobs.map((job) => ({...job, outputs: Object.fromEntries(
+      Object.entries(job.outputs).map(([n, carried]) => [n, received(carried)]))}));
+}
+
+// The bytes of the download that click() starts, once the browser has saved
+// them.
+async function download(session, click) {
+  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'gif2frm-downloads-'));
+  const client = await session.browser.target().createCDPSession();
+  try {
+    await client.send('Browser.setDownloadBehavior', {
+      behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true,
+    });
+    const saved = new Promise((resolve, reject) => {
+      client.on('Browser.downloadProgress', (event) => {
+        if (event.state === 'completed') {
+          resolve(fs.readFileSync(path.join(downloads, event.guid)));
+        } else if (event.state === 'canceled') {
+          reject(new Error('the download was canceled'));
+        }
+      });
+    });
+    await click();
+    return await saved;
+  } finally {
+    await client.detach();
+    fs.rmSync(downloads, {recursive: true, force: true});
   }
 }
 
@@ -157,5 +242,6 @@ const convertNatively = (...rest) => runNatively('gif2frm', ...rest);
 
 module.exports = {
   projectRoot, pageDir, nativeProgram, openPage, runInPage, runNatively,
-  convertInPage, convertNatively, defineCarrier, received, outputText,
+  convertInPage, convertNatively, defineCarrier, received,
+  outputText, freshPage, waitUntilFinished, pageJobs, download, typeInto,
 };

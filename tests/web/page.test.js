@@ -10,8 +10,9 @@ const path = require('node:path');
 const {after, before, test} = require('node:test');
 const {
   projectRoot, openPage, runInPage, runNatively, convertInPage, convertNatively,
-  outputText,
+  outputText, typeInto,
 } = require('./browser.js');
+const {checkFrameStepping} = require('./preview.js');
 
 const corpusDir = path.join(projectRoot, '..', 'shared', 'gif-corpus');
 const walkGif = path.join(projectRoot, 'examples', 'walk.gif');
@@ -59,16 +60,23 @@ test('every corpus GIF: the same FRM bytes, messages and status as the native pr
   assert.ok(gifs.length > 400, `only ${gifs.length} GIFs in ${corpusDir}`);
   const converted = optionSets.map(() => 0);
   const differences = [];
+  // First every run in the page, then every native run: taking turns, each
+  // native run would wait for what the browser does once a run is over.
+  const inPage = [];
   for (const file of gifs) {
     const name = path.basename(file);
+    inPage.push((await convertInPage(session.page, {[name]: fs.readFileSync(file)},
+                                     optionSets.map((options) => [...options, name])))
+        .map(describe));
+  }
+  for (const [n, file] of gifs.entries()) {
+    const name = path.basename(file);
     const files = {[name]: fs.readFileSync(file)};
-    const argumentLists = optionSets.map((options) => [...options, name]);
-    const inPage = await convertInPage(session.page, files, argumentLists);
-    argumentLists.forEach((args, i) => {
+    optionSets.forEach((options, i) => {
+      const args = [...options, name];
       const expected = describe(convertNatively(files, args));
-      const actual = describe(inPage[i]);
       try {
-        assert.deepEqual(actual, expected);
+        assert.deepEqual(inPage[n][i], expected);
       } catch (error) {
         differences.push(`${path.relative(corpusDir, file)} ${args.join(' ')}: ` +
                          error.message.slice(0, 500));
@@ -105,7 +113,10 @@ test('the command line as the native program takes it: usage, help, bad options,
                       // folder that does not exist, no name at all.
                       ['-o=sprite.frm', 'walk.gif'], ['-o=.', 'walk.gif'],
                       ['-o=./', './walk.gif'], ['-o=nowhere/walk.frm', 'walk.gif'],
-                      ['-o=', 'walk.gif']]) {
+                      ['-o=', 'walk.gif'],
+                      // Values of -t=, -g= and six shifts that are refused.
+                      ['-t=300', 'walk.gif'], ['-t=x', 'walk.gif'], ['-g=8', 'walk.gif'],
+                      ['-g=0x2', 'walk.gif'], ['-x=1,2,3', 'walk.gif']]) {
     await expectSameAsNative(walk, args);
   }
   // A palette file and six direction files travel by name like the input.
@@ -184,60 +195,6 @@ function savedDownload(client, folder) {
       }
     });
   });
-}
-
-async function typeInto(page, selector, text) {
-  await page.$eval(selector, (input) => { input.value = ''; });
-  await page.type(selector, text);
-}
-
-// "direction frame width height offsetX offsetY left top" rows of frm2gif -i
-// (the lines of numbers after that heading; the way back follows them).
-function framesOfInfo(stdout) {
-  const lines = stdout.toString('utf8').split('\n');
-  const start = lines.findIndex((line) => line.startsWith('direction frame'));
-  return lines.slice(start + 1).filter((line) => /^ *-?\d/.test(line))
-      .map((line) => line.trim().split(/\s+/).map(Number));
-}
-
-// What the preview shows for the current frame, direction by direction:
-// the rectangle drawn, the reference point and the text beside it.
-function previewFrame(page) {
-  return page.$$eval('#preview-directions figure', (figures) => figures.map((f) => ({
-    rect: f.querySelector('canvas.result').getAttribute('data-rect'),
-    reference: f.querySelector('canvas.result').getAttribute('data-reference'),
-    info: f.querySelector('.frame-info').textContent,
-  })));
-}
-
-// Steps through every frame with the Next frame button and checks each
-// direction's rectangle against what the native frm2gif -i prints.
-async function checkFrameStepping(page, frm, frmName) {
-  const info = runNatively('frm2gif', {[frmName]: frm}, ['-i', frmName]);
-  const rows = framesOfInfo(info.stdout);
-  const directions = Math.max(...rows.map((r) => r[0])) + 1;
-  const frames = rows.length / directions;
-  await page.waitForSelector('#preview:not([hidden]) canvas.result[data-rect]');
-  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
-               `Frame 1 of ${frames}`);
-  for (let k = 0; k < frames; k++) {
-    const shown = await previewFrame(page);
-    assert.equal(shown.length, directions);
-    shown.forEach((figure, d) => {
-      const [, frame, width, height, offsetX, offsetY, left, top] =
-          rows[d * frames + k];
-      assert.equal(frame, k);
-      assert.equal(figure.rect, `${left},${top},${width},${height}`,
-                   `direction ${d} frame ${k}`);
-      assert.equal(figure.reference, `${left + Math.floor(width / 2)},${top + height}`);
-      assert.equal(figure.info, `frame ${k + 1}: ${width} \u00d7 ${height} pixels at ` +
-                                `(${left}, ${top}), offset (${offsetX}, ${offsetY})`);
-    });
-    await page.click('#next-frame');
-  }
-  // Round again to the first.
-  assert.equal(await page.$eval('#frame-number', (e) => e.textContent),
-               `Frame 1 of ${frames}`);
 }
 
 test('the page: pick a GIF, set options, read the messages, download the FRM, step through its frames',
@@ -406,6 +363,37 @@ test('the form is the core\'s option table: its help texts, defaults and choices
   assert.deepEqual(byKey['-m='].choices, ['first', 'nearest', 'dither', 'ordered']);
   assert.equal(byKey['-m='].value, 'first');
   assert.match(await page.$eval('#palette-help', (e) => e.textContent), /^Match colors/);
+  // Shifts take one value or six, as the help of -x=A,...,F adds.
+  assert.match(byKey['-x='].help, /^Set shift in the X direction .* Six shifts, one for each direction/);
+  // PNG input, trimming and sheets: the alpha threshold a number from 0 to
+  // 255 (the range its help gives) that starts at 128, trimming a switch,
+  // the sheet COLSxROWS text with an example; a value gif2frm would refuse
+  // shows as one before the run, whose message still comes from gif2frm.
+  assert.equal(byKey['-c'].type, 'checkbox');
+  const attributes = (id) => page.$eval(id, (e) => ({
+    type: e.type, value: e.value, min: e.min, max: e.max, placeholder: e.placeholder,
+    invalid: !e.checkValidity(),
+  }));
+  assert.deepEqual(await attributes('#option-t'), {
+    type: 'number', value: '128', min: '0', max: '255', placeholder: '', invalid: false,
+  });
+  assert.deepEqual(await attributes('#option-g'), {
+    type: 'text', value: '', min: '', max: '', placeholder: 'e.g. 8x6', invalid: false,
+  });
+  // The action frame's range depends on the sprite: no limits.
+  assert.deepEqual([(await attributes('#option-a')).min, (await attributes('#option-a')).max],
+                   ['', '']);
+  await typeInto(page, '#option-t', '300');
+  await typeInto(page, '#option-g', '8');
+  assert.equal((await attributes('#option-t')).invalid, true);
+  assert.equal((await attributes('#option-g')).invalid, true);
+  await typeInto(page, '#option-g', '8x6');
+  await typeInto(page, '#option-t', '200');
+  await page.click('#option-c');
+  assert.equal((await attributes('#option-g')).invalid, false);
+  await (await page.$('#files')).uploadFile(walkGif);
+  assert.equal(await page.$eval('#command-line', (e) => e.textContent),
+               'gif2frm -c -g=8x6 -t=200 walk.gif');
 });
 
 test('the page: six GIFs become six directions, or six sprites; the preview shows six directions side by side',
@@ -438,7 +426,7 @@ test('the page: six GIFs become six directions, or six sprites; the preview show
     await page.click('#grouping-each');
     assert.equal(await page.$eval('#directions', (e) => e.hidden), true);
     assert.match(await page.$eval('#command-line', (e) => e.textContent),
-                 /^gif2frm e\.gif {3}\(and 5 more, one run per image\)$/);
+                 /^gif2frm e\.gif {3}\(and 5 more, one run per sprite\)$/);
     await page.click('#convert');
     await convertedRun(page);
     assert.deepEqual(await page.$$eval('#results a', (as) => as.map((a) => a.download)),

@@ -75,6 +75,35 @@ function crc32(bytes) {
   return (crc ^ 0xffffffff) >>> 0;
 }
 
+// A width x height PNG of 8-bit RGBA (colour type 6), not interlaced, every
+// row filtered with None; pixel(x, y) gives [red, green, blue, alpha].
+function rgbaPng(width, height, pixel) {
+  const rows = Buffer.alloc((4 * width + 1) * height);
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      rows.set(pixel(x, y), y * (4 * width + 1) + 1 + 4 * x);
+    }
+  }
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header.set([8, 6, 0, 0, 0], 8);
+  return Buffer.concat([
+    Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
+    pngChunk('IHDR', header), pngChunk('IDAT', zlib.deflateSync(rows)),
+    pngChunk('IEND', Buffer.alloc(0)),
+  ]);
+}
+
+function pngChunk(type, data) {
+  const chunk = Buffer.alloc(12 + data.length);
+  chunk.writeUInt32BE(data.length, 0);
+  chunk.write(type, 4, 'latin1');
+  data.copy(chunk, 8);
+  chunk.writeUInt32BE(crc32(chunk.subarray(4, 8 + data.length)), 8 + data.length);
+  return chunk;
+}
+
 // The files of a .zip, {name: bytes}, from its central directory; each
 // entry stored or deflated, its CRC checked.
 function zipEntries(zip) {
@@ -107,7 +136,7 @@ function zipEntries(zip) {
   return entries;
 }
 
-module.exports = {noiseGif, zipEntries, crc32};
+module.exports = {noiseGif, rgbaPng, zipEntries, crc32};
 
 if (require.main === module) {
   // node test_files.js OUTPUT.gif [SIZE]: the noise GIF, e.g. for speed.js.
