@@ -33,7 +33,8 @@ import sys
 # folders; gif/encoder is part of gif/. Add a new top-level folder of
 # product code here.
 ROOMS = [
-    ("programs", ["app", "gif2frm", "frm2gif", "web"]),
+    ("programs", ["gif2frm", "frm2gif", "web"]),
+    ("command line", ["cli"]),
     ("formats", ["color", "frm", "gif", "png"]),
     ("platform", ["platform"]),
 ]

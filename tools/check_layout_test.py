@@ -52,11 +52,11 @@ class IncludeChecks(unittest.TestCase):
             "gif/reader.h": includes("platform/bytes.h"),
             "gif/reader.cpp": includes("gif/reader.h", "records.h"),
             "gif/records.h": "",
-            "app/run.cpp": includes("gif/reader.h", "web/page.h"),
+            "gif2frm/run.cpp": includes("gif/reader.h", "web/page.h"),
             "web/page.h": includes("third_party/lib/lib.h"),
             "platform/bytes.h": "",
             "third_party/lib/lib.h": "",
-            "tests/reader_test.cpp": includes("app/run.h"),
+            "tests/reader_test.cpp": includes("gif2frm/run.h"),
         })
         self.assertEqual(status, 0, output)
 
@@ -73,8 +73,8 @@ class IncludeChecks(unittest.TestCase):
 
     def test_rooms_and_outside_code(self):
         status, output = self.check({
-            "gif/a.cpp": includes("app/run.h"),
-            "app/run.h": "",
+            "gif/a.cpp": includes("gif2frm/run.h"),
+            "gif2frm/run.h": "",
             "platform/p.cpp": includes("color/palette.h"),
             "color/palette.h": "",
             "frm/f.cpp": includes("tests/support.h"),
@@ -82,7 +82,7 @@ class IncludeChecks(unittest.TestCase):
             "misc/m.cpp": "",
         })
         self.assertEqual(status, 1)
-        self.assertIn("gif/a.cpp includes app/run.h: room formats", output)
+        self.assertIn("gif/a.cpp includes gif2frm/run.h: room formats", output)
         self.assertIn("platform/p.cpp includes color/palette.h", output)
         self.assertIn("frm/f.cpp includes tests/support.h, which is not "
                       "product code", output)
