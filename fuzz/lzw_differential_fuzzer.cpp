@@ -167,9 +167,10 @@ void compareImageData(const std::uint8_t* data, std::size_t size,
     FUZZ_CHECK(a.position == b.position);
     FUZZ_CHECK(a.output.delivered == b.output.delivered);
     FUZZ_CHECK(a.output.delivered <= std::uint64_t{width} * height);
-    // The rows come in order: the delivered pixels are the first ones.
-    FUZZ_CHECK(
-        std::memcmp(a.pixels.data(), b.pixels.data(), a.output.delivered) == 0);
+    // The rows come in order: the delivered pixels are the first ones
+    // (their count fits size_t: it is at most the buffer's size).
+    FUZZ_CHECK(std::memcmp(a.pixels.data(), b.pixels.data(),
+                           static_cast<std::size_t>(a.output.delivered)) == 0);
     checkSameDictionary(fast, plain);
   }
   const std::vector<std::uint8_t> gif =
