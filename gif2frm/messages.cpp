@@ -46,6 +46,17 @@ void printHelp(const char* programName) {
       "  The same from one GIF of six directions, 10 frames per second,\n"
       "  the action on frame 3 of each:\n");
   std::printf("    %s -6 -f=10 -a=3 walk.gif\n", programName);
+  std::printf(
+      "  A renderer's folder of PNG frames, dithered, each frame trimmed:\n");
+  std::printf("    %s -m=dither -c renders/walk\n", programName);
+  std::printf(
+      "  A PNG whose pixels of alpha 64 and more stay opaque:\n");
+  std::printf("    %s -m=nearest -t=64 figure.png\n", programName);
+  std::printf(
+      "  A sheet of 8 columns and 6 rows, a row for each direction,\n"
+      "  each direction shifted on its own:\n");
+  std::printf("    %s -g=8x6 -6 -x=0,2,4,2,0,-2 -m=nearest sheet.png\n",
+              programName);
 }
 
 namespace {
