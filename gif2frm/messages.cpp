@@ -49,8 +49,7 @@ void printHelp(const char* programName) {
   std::printf(
       "  A renderer's folder of PNG frames, dithered, each frame trimmed:\n");
   std::printf("    %s -m=dither -c renders/walk\n", programName);
-  std::printf(
-      "  A PNG whose pixels of alpha 64 and more stay opaque:\n");
+  std::printf("  A PNG whose pixels of alpha 64 and more stay opaque:\n");
   std::printf("    %s -m=nearest -t=64 figure.png\n", programName);
   std::printf(
       "  A sheet of 8 columns and 6 rows, a row for each direction,\n"
