@@ -20,9 +20,9 @@ bool GifInput::refill(std::size_t count) {
     windowEnd_ = windowStart_;
   }
   // Keep a few bytes behind the position, and the ones ahead of it.
-  std::uint64_t keepFrom = std::max(windowStart_, position_ >= kHistory
-                                                      ? position_ - kHistory
-                                                      : std::uint64_t{0});
+  std::uint64_t keepFrom =
+      std::max(windowStart_,
+               position_ >= kHistory ? position_ - kHistory : std::uint64_t{0});
   std::size_t kept = static_cast<std::size_t>(windowEnd_ - keepFrom);
   std::memmove(buffer_, buffer_ + (keepFrom - windowStart_), kept);
   windowStart_ = keepFrom;

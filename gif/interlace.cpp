@@ -15,7 +15,8 @@ std::uint32_t rowsInPass(const Pass& pass, std::uint32_t height) {
 
 }  // namespace
 
-std::uint32_t interlacedDisplayRow(std::uint32_t streamRow, std::uint32_t height) {
+std::uint32_t interlacedDisplayRow(std::uint32_t streamRow,
+                                   std::uint32_t height) {
   for (const Pass& pass : kPasses) {
     std::uint32_t rows = rowsInPass(pass, height);
     if (streamRow < rows) return pass.firstRow + streamRow * pass.step;
@@ -24,10 +25,12 @@ std::uint32_t interlacedDisplayRow(std::uint32_t streamRow, std::uint32_t height
   return streamRow;  // not reached for rows below height
 }
 
-std::uint32_t interlacedStreamRow(std::uint32_t displayRow, std::uint32_t height) {
+std::uint32_t interlacedStreamRow(std::uint32_t displayRow,
+                                  std::uint32_t height) {
   std::uint32_t before = 0;
   for (const Pass& pass : kPasses) {
-    if (displayRow >= pass.firstRow && (displayRow - pass.firstRow) % pass.step == 0) {
+    if (displayRow >= pass.firstRow &&
+        (displayRow - pass.firstRow) % pass.step == 0) {
       return before + (displayRow - pass.firstRow) / pass.step;
     }
     before += rowsInPass(pass, height);

@@ -7,9 +7,11 @@
 
 // The display row of the row that stands at streamRow in the image data of an
 // interlaced image of the given height. streamRow must be below height.
-std::uint32_t interlacedDisplayRow(std::uint32_t streamRow, std::uint32_t height);
+std::uint32_t interlacedDisplayRow(std::uint32_t streamRow,
+                                   std::uint32_t height);
 
 // The inverse: where in the image data the row shown at displayRow stands.
-std::uint32_t interlacedStreamRow(std::uint32_t displayRow, std::uint32_t height);
+std::uint32_t interlacedStreamRow(std::uint32_t displayRow,
+                                  std::uint32_t height);
 
 #endif  // GIF2FRM_GIF_INTERLACE_H_

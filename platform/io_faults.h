@@ -2,8 +2,8 @@
 // write of the output file fail as a device error would. Every read call of
 // InputFile::readSome counts as one read; every OutputFile::write, every
 // system call of OutputFile::writeGathered and the flush in
-// OutputFile::finish (or commit) count as one write each. The platform files consult it
-// once per system call at most, never per byte.
+// OutputFile::finish (or commit) count as one write each. The platform files
+// consult it once per system call at most, never per byte.
 #ifndef GIF2FRM_PLATFORM_IO_FAULTS_H_
 #define GIF2FRM_PLATFORM_IO_FAULTS_H_
 

@@ -7,8 +7,8 @@
 namespace platform {
 
 Resource findResource(const char* type, int id) {
-  for (const EmbeddedResource* entry = kEmbeddedResources; entry->type != nullptr;
-       ++entry) {
+  for (const EmbeddedResource* entry = kEmbeddedResources;
+       entry->type != nullptr; ++entry) {
     if (entry->id == id && std::strcmp(entry->type, type) == 0) {
       return Resource{entry->data, entry->size};
     }

@@ -100,7 +100,8 @@ TEST(GifCorpus, BricksDecodeToTheirExpectedIndices) {
         readFileBytes((wuffs / (std::string(name) + ".indexes")).string());
     ASSERT_EQ(frame.pixelCount(), expected.size());
     ASSERT_EQ(frame.pixelsDelivered, expected.size());
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), frame.pixels.data()));
+    EXPECT_TRUE(
+        std::equal(expected.begin(), expected.end(), frame.pixels.data()));
   }
 }
 

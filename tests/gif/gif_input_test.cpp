@@ -29,7 +29,8 @@ class TricklingSource : public platform::ByteSource {
     std::size_t piece =
         std::min({size, left, static_cast<std::size_t>(1 + random_() % 300)});
     std::copy(bytes_.begin() + static_cast<std::ptrdiff_t>(offset_),
-              bytes_.begin() + static_cast<std::ptrdiff_t>(offset_ + piece), buffer);
+              bytes_.begin() + static_cast<std::ptrdiff_t>(offset_ + piece),
+              buffer);
     offset_ += piece;
     return piece;
   }
@@ -68,8 +69,9 @@ TEST(GifInput, WindowedReadsMatchReadsInMemory) {
         }
         case 2: {  // the reader's moves: back up to 2 after a read, on by a
                    // sub-block, now and then far past the window
-          std::int64_t offset = ops() % 3 == 0 ? -static_cast<std::int64_t>(ops() % 3)
-                                               : static_cast<std::int64_t>(ops() % 256);
+          std::int64_t offset = ops() % 3 == 0
+                                    ? -static_cast<std::int64_t>(ops() % 3)
+                                    : static_cast<std::int64_t>(ops() % 256);
           if (offset < 0) {
             streamed.readByte();
             memory.readByte();
@@ -104,12 +106,14 @@ TEST(GifInput, CorpusLoadsTheSameThroughAWindow) {
   const std::filesystem::path corpus = GIF2FRM_CORPUS;
   if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus";
   int files = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(corpus)) {
     if (entry.path().extension() != ".gif") continue;
     SCOPED_TRACE(entry.path().string());
     Bytes bytes = readFileBytes(entry.path().string());
     GifStatus streamedStatus;
-    std::unique_ptr<GifFile> streamed = loadStreamed(bytes, files, streamedStatus);
+    std::unique_ptr<GifFile> streamed =
+        loadStreamed(bytes, files, streamedStatus);
     GifFile memory;
     auto decoder = std::make_unique<LzwDecoder>();
     GifInput input(bytes.data(), bytes.size());

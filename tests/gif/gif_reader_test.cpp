@@ -16,7 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes join(std::initializer_list<Bytes> parts) {
   Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  for (const Bytes& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 
@@ -25,7 +26,8 @@ Bytes join(std::initializer_list<Bytes> parts) {
 const Bytes kHeader = {'G', 'I', 'F', '8', '9', 'a'};
 const Bytes kScreen = {0x02, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00};
 const Bytes kGlobalTable = {0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF};
-const Bytes kDescriptor = {0x2C, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00};
+const Bytes kDescriptor = {0x2C, 0x00, 0x00, 0x00, 0x00,
+                           0x02, 0x00, 0x01, 0x00, 0x00};
 // Minimum code size 2; one sub-block with clear, 1, 0, end (3 bits each).
 const Bytes kImageData = {0x02, 0x02, 0x0C, 0x0A};
 const Bytes kTerminator = {0x00};
@@ -36,10 +38,11 @@ const Bytes kControl = {0x21, 0xF9, 0x04, 0x01, 0x0A, 0x00, 0x01, 0x00};
 // The same with the flag clear and index 0.
 const Bytes kOtherControl = {0x21, 0xF9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00};
 const Bytes kComment = {0x21, 0xFE, 0x03, 'a', 'b', 'c', 0x00};
-const Bytes kApplication = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E',
-                            '2', '.', '0', 0x03, 0x01, 0x00, 0x00, 0x00};
-const Bytes kPlainText = {0x21, 0x01, 0x0C, 0, 0, 0, 0, 8, 0, 8, 0, 8, 8, 1, 0,
-                          0x02, 'h', 'i', 0x00};
+const Bytes kApplication = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
+                            'C',  'A',  'P',  'E',  '2', '.', '0',
+                            0x03, 0x01, 0x00, 0x00, 0x00};
+const Bytes kPlainText = {0x21, 0x01, 0x0C, 0, 0, 0,    0,   8,   0,   8,
+                          0,    8,    8,    1, 0, 0x02, 'h', 'i', 0x00};
 
 const Bytes kPrologue = join({kHeader, kScreen, kGlobalTable});
 
@@ -86,18 +89,24 @@ TEST(GifReader, ReadFailures) {
       {"fewer than 6 bytes", {'G', 'I', 'F', '8', '9'}},
       {"nothing at all", {}},
       {"screen descriptor cut short", join({kHeader, {0x02, 0x00, 0x01}})},
-      {"global table cut short", join({kHeader, kScreen, {0x00, 0x00, 0x00, 0xFF}})},
+      {"global table cut short",
+       join({kHeader, kScreen, {0x00, 0x00, 0x00, 0xFF}})},
       {"ends where a block should start", kPrologue},
       {"ends after an extension introducer", join({kPrologue, {0x21}})},
       {"graphic control extension cut short",
        join({kPrologue, {0x21, 0xF9, 0x04, 0x01}})},
-      {"comment without its terminator", join({kPrologue, {0x21, 0xFE, 0x03, 'a', 'b', 'c'}})},
+      {"comment without its terminator",
+       join({kPrologue, {0x21, 0xFE, 0x03, 'a', 'b', 'c'}})},
       {"application extension cut inside its header",
        join({kPrologue, {0x21, 0xFF, 0x0B, 'N', 'E'}})},
-      {"image descriptor cut short", join({kPrologue, {0x2C, 0x00, 0x00, 0x00}})},
+      {"image descriptor cut short",
+       join({kPrologue, {0x2C, 0x00, 0x00, 0x00}})},
       {"local table cut short",
-       join({kPrologue, {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x01, 0x00, 0x80}, {1, 2, 3}})},
-      {"ends right after the image data", join({kPrologue, kDescriptor, kImageData})},
+       join({kPrologue,
+             {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x01, 0x00, 0x80},
+             {1, 2, 3}})},
+      {"ends right after the image data",
+       join({kPrologue, kDescriptor, kImageData})},
       {"ends after the image, without a trailer", join({kPrologue, kImage})},
   };
   for (const Case& c : cases) {
@@ -113,13 +122,16 @@ TEST(GifReader, NotAGif) {
             GifStatus::NotAGif);
   EXPECT_EQ(statusOf(join({{'g', 'i', 'f', '8', '9', 'a'}, kScreen, kTrailer})),
             GifStatus::NotAGif);
-  EXPECT_EQ(statusOf(join({{'G', 'I', 'F', '8', '7', 'a'}, kScreen, kGlobalTable, kTrailer})),
-            GifStatus::Ok);
+  EXPECT_EQ(
+      statusOf(join(
+          {{'G', 'I', 'F', '8', '7', 'a'}, kScreen, kGlobalTable, kTrailer})),
+      GifStatus::Ok);
 }
 
 TEST(GifReader, UnknownBlocksAndExtensions) {
   // A stray 0x00 where a block introducer belongs.
-  EXPECT_EQ(statusOf(join({kPrologue, {0x00}, kTrailer})), GifStatus::UnknownBlock);
+  EXPECT_EQ(statusOf(join({kPrologue, {0x00}, kTrailer})),
+            GifStatus::UnknownBlock);
   // Extension labels 0x02 and 0x00 are not known.
   EXPECT_EQ(statusOf(join({kPrologue, {0x21, 0x02, 0x00}, kTrailer})),
             GifStatus::UnknownExtension);
@@ -129,12 +141,14 @@ TEST(GifReader, UnknownBlocksAndExtensions) {
 
 TEST(GifReader, BadImageData) {
   // Minimum code size 12.
-  EXPECT_EQ(statusOf(join({kPrologue, kDescriptor, {0x0C, 0x01, 0x00, 0x00}, kTrailer})),
+  EXPECT_EQ(statusOf(join(
+                {kPrologue, kDescriptor, {0x0C, 0x01, 0x00, 0x00}, kTrailer})),
             GifStatus::BadImageData);
   // The file ends right before the minimum code size byte.
   EXPECT_EQ(statusOf(join({kPrologue, kDescriptor})), GifStatus::BadImageData);
   // Three pixels for a 2x1 image: clear, 1, 0, 1, end.
-  Loaded over = load(join({kPrologue, kDescriptor, {0x02, 0x02, 0x0C, 0x52, 0x00}, kTrailer}));
+  Loaded over = load(
+      join({kPrologue, kDescriptor, {0x02, 0x02, 0x0C, 0x52, 0x00}, kTrailer}));
   EXPECT_EQ(over.status, GifStatus::BadImageData);
   // The failed image was not appended.
   EXPECT_TRUE(over.gif->frames.empty());
@@ -155,14 +169,19 @@ TEST(GifReader, ColorTableSizes) {
   EXPECT_EQ(loaded.status, GifStatus::Ok);
   EXPECT_EQ(loaded.gif->globalColorTable.size(), 768u);
   // Without the flag the size field means nothing and no table is read.
-  Loaded none = load(join({kHeader, {0x01, 0x00, 0x01, 0x00, 0x07, 0x00, 0x00}, kTrailer}));
+  Loaded none = load(
+      join({kHeader, {0x01, 0x00, 0x01, 0x00, 0x07, 0x00, 0x00}, kTrailer}));
   EXPECT_EQ(none.status, GifStatus::Ok);
   EXPECT_TRUE(none.gif->globalColorTable.isNull());
   EXPECT_TRUE(none.gif->frames.empty());
   // A local table of 4 entries belongs to its frame alone.
   Loaded local = load(join({kPrologue,
                             {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x01, 0x00, 0x81},
-                            Bytes(12, 0x22), kImageData, kTerminator, kImage, kTrailer}));
+                            Bytes(12, 0x22),
+                            kImageData,
+                            kTerminator,
+                            kImage,
+                            kTrailer}));
   ASSERT_EQ(local.status, GifStatus::Ok);
   ASSERT_EQ(local.gif->frames.size(), 2u);
   EXPECT_EQ(local.gif->frames[0].localColorTable.size(), 12u);
@@ -174,17 +193,22 @@ TEST(GifReader, AControlExtensionGovernsTheNextImageOnly) {
   ASSERT_EQ(loaded.gif->frames.size(), 2u);
   EXPECT_EQ(loaded.gif->frames[0].hasControl, 1);
   EXPECT_EQ(loaded.gif->frames[0].control.transparentColorIndex, 1);
-  EXPECT_EQ(loaded.gif->frames[0].control.field(GraphicControlExtension::TransparentColorFlag), 1);
+  EXPECT_EQ(loaded.gif->frames[0].control.field(
+                GraphicControlExtension::TransparentColorFlag),
+            1);
   EXPECT_EQ(loaded.gif->frames[1].hasControl, 0);
 
   // Of two extensions before one image, the second counts.
-  Loaded two = load(join({kPrologue, kControl, kOtherControl, kImage, kTrailer}));
+  Loaded two =
+      load(join({kPrologue, kControl, kOtherControl, kImage, kTrailer}));
   ASSERT_EQ(two.gif->frames.size(), 1u);
-  EXPECT_EQ(two.gif->frames[0].control.field(GraphicControlExtension::TransparentColorFlag), 0);
+  EXPECT_EQ(two.gif->frames[0].control.field(
+                GraphicControlExtension::TransparentColorFlag),
+            0);
 
   // Other extensions in between are stepped over and change nothing.
-  Loaded mixed = load(join({kPrologue, kControl, kComment, kApplication, kPlainText,
-                            kImage, kTrailer}));
+  Loaded mixed = load(join({kPrologue, kControl, kComment, kApplication,
+                            kPlainText, kImage, kTrailer}));
   ASSERT_EQ(mixed.status, GifStatus::Ok);
   ASSERT_EQ(mixed.gif->frames.size(), 1u);
   EXPECT_EQ(mixed.gif->frames[0].hasControl, 1);
@@ -199,11 +223,13 @@ TEST(GifReader, AControlExtensionGovernsTheNextImageOnly) {
 TEST(GifReader, ExactlyOneByteIsTakenAfterEachImage) {
   // A trailer right after the data, without a block terminator, ends the
   // stream with that image as the last frame.
-  Loaded direct = load(join({kPrologue, kDescriptor, kImageData, kTrailer, kImage}));
+  Loaded direct =
+      load(join({kPrologue, kDescriptor, kImageData, kTrailer, kImage}));
   EXPECT_EQ(direct.status, GifStatus::Ok);
   EXPECT_EQ(direct.gif->frames.size(), 1u);
   // Any other byte there is dropped unchecked.
-  Loaded dropped = load(join({kPrologue, kDescriptor, kImageData, {0x77}, kImage, kTrailer}));
+  Loaded dropped = load(
+      join({kPrologue, kDescriptor, kImageData, {0x77}, kImage, kTrailer}));
   EXPECT_EQ(dropped.status, GifStatus::Ok);
   EXPECT_EQ(dropped.gif->frames.size(), 2u);
   // Sub-blocks after the one with the end code: the first one's size byte is
@@ -212,7 +238,8 @@ TEST(GifReader, ExactlyOneByteIsTakenAfterEachImage) {
   EXPECT_EQ(extra.status, GifStatus::Ok);
   EXPECT_EQ(extra.gif->frames.size(), 1u);
   // A size of 2 is dropped, and the byte after it is read as an introducer.
-  Loaded misread = load(join({kPrologue, kDescriptor, kImageData, {0x02, 0x3B}}));
+  Loaded misread =
+      load(join({kPrologue, kDescriptor, kImageData, {0x02, 0x3B}}));
   EXPECT_EQ(misread.status, GifStatus::Ok);
   Loaded stray = load(join({kPrologue, kDescriptor, kImageData, {0x02, 0x05}}));
   EXPECT_EQ(stray.status, GifStatus::UnknownBlock);
@@ -237,10 +264,12 @@ TEST(GifReader, DataWithoutEndCodeEndsAtTheBlockTerminator) {
 TEST(GifReader, ZeroSizedImages) {
   // Height 0 with pixel codes: bad data. Without pixel codes: a frame.
   const Bytes flat = {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x00, 0x00, 0x00};
-  EXPECT_EQ(statusOf(join({kPrologue, flat, kImageData, kTerminator, kTrailer})),
-            GifStatus::BadImageData);
+  EXPECT_EQ(
+      statusOf(join({kPrologue, flat, kImageData, kTerminator, kTrailer})),
+      GifStatus::BadImageData);
   // Clear then end: 4, 5 at 3 bits.
-  Loaded empty = load(join({kPrologue, flat, {0x02, 0x01, 0x2C, 0x00}, kTrailer}));
+  Loaded empty =
+      load(join({kPrologue, flat, {0x02, 0x01, 0x2C, 0x00}, kTrailer}));
   ASSERT_EQ(empty.status, GifStatus::Ok);
   ASSERT_EQ(empty.gif->frames.size(), 1u);
   EXPECT_EQ(empty.gif->frames[0].pixelCount(), 0u);
@@ -249,7 +278,8 @@ TEST(GifReader, ZeroSizedImages) {
 TEST(GifReader, UndeliveredPixelsAreCountedPerRow) {
   // A 2x2 image whose data holds 3 pixels: clear, 1, 0, 1, end.
   const Bytes square = {0x2C, 0, 0, 0, 0, 0x02, 0x00, 0x02, 0x00, 0x00};
-  Loaded loaded = load(join({kPrologue, square, {0x02, 0x02, 0x0C, 0x52, 0x00}, kTrailer}));
+  Loaded loaded =
+      load(join({kPrologue, square, {0x02, 0x02, 0x0C, 0x52, 0x00}, kTrailer}));
   ASSERT_EQ(loaded.status, GifStatus::Ok);
   const GifFrame& frame = loaded.gif->frames[0];
   EXPECT_EQ(frame.pixelsDelivered, 3u);
@@ -321,7 +351,8 @@ TEST(GifReader, PixelsStoredThroughATranslationTable) {
   ASSERT_EQ(indices.status, GifStatus::Ok);
   EXPECT_EQ(tables.widths, (std::vector<std::uint32_t>{2, 1}));
   ASSERT_EQ(stored.frames.size(), 2u);
-  EXPECT_EQ(Bytes(indices.gif->frames[1].pixels.data(), indices.gif->frames[1].pixels.data() + 5),
+  EXPECT_EQ(Bytes(indices.gif->frames[1].pixels.data(),
+                  indices.gif->frames[1].pixels.data() + 5),
             (Bytes{0, 1, 2, 3, 4}));
   for (std::size_t k = 0; k < stored.frames.size(); ++k) {
     SCOPED_TRACE(k);

@@ -33,7 +33,8 @@ std::uint8_t translated(std::uint8_t index) {
 }
 const std::vector<std::uint8_t> kTable = [] {
   std::vector<std::uint8_t> table(256);
-  for (int i = 0; i < 256; ++i) table[i] = translated(static_cast<std::uint8_t>(i));
+  for (int i = 0; i < 256; ++i)
+    table[i] = translated(static_cast<std::uint8_t>(i));
   return table;
 }();
 
@@ -51,7 +52,8 @@ struct Target {
 constexpr std::size_t kGuard = 64;
 constexpr std::uint8_t kGuardByte = 0xA5;
 
-Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data, const Target& target) {
+Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data,
+                  const Target& target) {
   const std::size_t capacity = std::size_t{target.width} * target.height;
   Bytes buffer(kGuard + capacity + target.slack + kGuard, kGuardByte);
   std::uint8_t* const pixels = buffer.data() + kGuard;
@@ -72,9 +74,12 @@ Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data, const Targe
   std::vector<std::uint32_t> inRow(target.height);
   for (std::uint32_t row = 0; row < target.height; ++row) {
     std::uint64_t start = std::uint64_t{row} * target.width;
-    std::uint64_t count = output.delivered > start ? output.delivered - start : 0;
-    std::uint32_t shown = target.interlaced ? interlacedDisplayRow(row, target.height) : row;
-    inRow[shown] = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, target.width));
+    std::uint64_t count =
+        output.delivered > start ? output.delivered - start : 0;
+    std::uint32_t shown =
+        target.interlaced ? interlacedDisplayRow(row, target.height) : row;
+    inRow[shown] = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(count, target.width));
   }
   for (std::uint32_t y = 0; y < target.height; ++y) {
     const std::uint8_t* row = pixels + std::size_t{y} * target.width;
@@ -84,7 +89,8 @@ Decoded decodeOne(LzwDecoder& decoder, Path path, const Bytes& data, const Targe
   EXPECT_TRUE(std::all_of(buffer.begin(), buffer.begin() + kGuard,
                           [](std::uint8_t byte) { return byte == kGuardByte; }))
       << "written before the pixels";
-  EXPECT_TRUE(std::all_of(pixels + capacity + target.slack, buffer.data() + buffer.size(),
+  EXPECT_TRUE(std::all_of(pixels + capacity + target.slack,
+                          buffer.data() + buffer.size(),
                           [](std::uint8_t byte) { return byte == kGuardByte; }))
       << "written past the slack";
   return result;
@@ -98,7 +104,8 @@ struct Decoders {
   std::unique_ptr<LzwDecoder> fast = std::make_unique<LzwDecoder>();
   std::unique_ptr<LzwDecoder> reference = std::make_unique<LzwDecoder>();
   std::unique_ptr<LzwDecoder> fastTranslated = std::make_unique<LzwDecoder>();
-  std::unique_ptr<LzwDecoder> referenceTranslated = std::make_unique<LzwDecoder>();
+  std::unique_ptr<LzwDecoder> referenceTranslated =
+      std::make_unique<LzwDecoder>();
 };
 
 void expectSame(const Decoded& fast, const Decoded& reference) {
@@ -118,16 +125,19 @@ void expectSameDictionary(const LzwDecoder& fast, const LzwDecoder& reference) {
 Decoded decodeWith(Decoders& decoders, const Bytes& data, Target target) {
   target.translate = false;
   Decoded fast = decodeOne(*decoders.fast, Path::Fast, data, target);
-  Decoded reference = decodeOne(*decoders.reference, Path::Reference, data, target);
+  Decoded reference =
+      decodeOne(*decoders.reference, Path::Reference, data, target);
   expectSame(fast, reference);
   expectSameDictionary(*decoders.fast, *decoders.reference);
 
   target.translate = true;
   Decoded expected = reference;
   for (std::uint8_t& pixel : expected.pixels) pixel = translated(pixel);
-  expectSame(decodeOne(*decoders.fastTranslated, Path::Fast, data, target), expected);
-  expectSame(decodeOne(*decoders.referenceTranslated, Path::Reference, data, target),
+  expectSame(decodeOne(*decoders.fastTranslated, Path::Fast, data, target),
              expected);
+  expectSame(
+      decodeOne(*decoders.referenceTranslated, Path::Reference, data, target),
+      expected);
   // The dictionary holds indices, whatever they are stored as.
   expectSameDictionary(*decoders.fastTranslated, *decoders.reference);
   expectSameDictionary(*decoders.referenceTranslated, *decoders.reference);
@@ -156,7 +166,8 @@ Bytes stream(int minCodeSize, const std::vector<std::uint16_t>& codes,
 Bytes randomPixels(std::size_t count, int bits, unsigned seed) {
   std::mt19937 random(seed);
   Bytes pixels(count);
-  for (auto& p : pixels) p = static_cast<std::uint8_t>(random() & ((1u << bits) - 1));
+  for (auto& p : pixels)
+    p = static_cast<std::uint8_t>(random() & ((1u << bits) - 1));
   return pixels;
 }
 
@@ -167,13 +178,15 @@ constexpr std::uint16_t kEnd = 5;
 TEST(LzwDecoder, MinimumCodeSizeMustBeTwoToNine) {
   for (int size : {2, 9}) {
     Bytes data = CodeStream(static_cast<std::uint8_t>(size))
-                     .codes(withWidths(size, {static_cast<std::uint16_t>(1 << size),
-                                              static_cast<std::uint16_t>((1 << size) + 1)}))
+                     .codes(withWidths(
+                         size, {static_cast<std::uint16_t>(1 << size),
+                                static_cast<std::uint16_t>((1 << size) + 1)}))
                      .bytes();
     EXPECT_EQ(decode(data, 1, 1).status, LzwStatus::Ok) << size;
   }
   for (int size : {0, 1, 10, 255}) {
-    Decoded result = decode(Bytes{static_cast<std::uint8_t>(size), 1, 0, 0}, 1, 1);
+    Decoded result =
+        decode(Bytes{static_cast<std::uint8_t>(size), 1, 0, 0}, 1, 1);
     EXPECT_EQ(result.status, LzwStatus::BadCodeSize) << size;
     EXPECT_EQ(result.position, 1u);
   }
@@ -203,7 +216,8 @@ TEST(LzwDecoder, ExactImageShortImageAndOverflow) {
   EXPECT_EQ(over.pixels, (Bytes{0, 1, 2, 3, 0, 1}));
 
   // Nine pixels: the third full line overflows; the first two stay.
-  Decoded lines = decode(stream(2, {kClear, 0, 1, 2, 3, 0, 1, 2, 3, 0, kEnd}), 3, 2);
+  Decoded lines =
+      decode(stream(2, {kClear, 0, 1, 2, 3, 0, 1, 2, 3, 0, kEnd}), 3, 2);
   EXPECT_EQ(lines.status, LzwStatus::PixelOverflow);
   EXPECT_EQ(lines.delivered, 6u);
 }
@@ -229,9 +243,12 @@ TEST(LzwDecoder, WithoutSlackNothingPastThePixelsIsWritten) {
   for (std::size_t slack : {std::size_t{0}, LzwDecoder::kOutputSlack - 1}) {
     SCOPED_TRACE(slack);
     Decoders decoders;
-    EXPECT_EQ(decodeWith(decoders, data, Target{40, 30, false, false, slack}).pixels, pixels);
+    EXPECT_EQ(
+        decodeWith(decoders, data, Target{40, 30, false, false, slack}).pixels,
+        pixels);
     // One row short: the last line overflows and is not stored.
-    Decoded over = decodeWith(decoders, data, Target{40, 29, false, false, slack});
+    Decoded over =
+        decodeWith(decoders, data, Target{40, 29, false, false, slack});
     EXPECT_EQ(over.status, LzwStatus::PixelOverflow);
     EXPECT_EQ(over.delivered, 40u * 29u);
   }
@@ -239,24 +256,29 @@ TEST(LzwDecoder, WithoutSlackNothingPastThePixelsIsWritten) {
 
 TEST(LzwDecoder, ClearCodes) {
   // A run of clears acts as one.
-  EXPECT_EQ(decode(stream(2, {kClear, kClear, kClear, 2, 3, kEnd}), 2, 1).pixels,
-            (Bytes{2, 3}));
+  EXPECT_EQ(
+      decode(stream(2, {kClear, kClear, kClear, 2, 3, kEnd}), 2, 1).pixels,
+      (Bytes{2, 3}));
   // A clear right before the end delivers the partial line.
   Decoded partial = decode(stream(2, {kClear, 1, 2, 3, kClear, kEnd}), 2, 2);
   EXPECT_EQ(partial.status, LzwStatus::Ok);
   EXPECT_EQ(partial.pixels, (Bytes{1, 2, 3}));
   // After a clear, the first code names no slot yet: 7 is taken as 0.
-  EXPECT_EQ(decode(stream(2, {kClear, 7, 1, kEnd}), 2, 1).pixels, (Bytes{0, 1}));
+  EXPECT_EQ(decode(stream(2, {kClear, 7, 1, kEnd}), 2, 1).pixels,
+            (Bytes{0, 1}));
   // A clear resets the dictionary: slot 6 is defined anew after it.
-  EXPECT_EQ(decode(stream(2, {kClear, 1, 2, 6, kClear, 3, 0, 6, kEnd}), 10, 1).pixels,
-            (Bytes{1, 2, 1, 2, 3, 0, 3, 0}));
+  EXPECT_EQ(
+      decode(stream(2, {kClear, 1, 2, 6, kClear, 3, 0, 6, kEnd}), 10, 1).pixels,
+      (Bytes{1, 2, 1, 2, 3, 0, 3, 0}));
 }
 
 TEST(LzwDecoder, CodesNotYetDefined) {
   // 6 is nextCode: the previous string plus its own first byte.
-  EXPECT_EQ(decode(stream(2, {kClear, 1, 6, kEnd}), 3, 1).pixels, (Bytes{1, 1, 1}));
+  EXPECT_EQ(decode(stream(2, {kClear, 1, 6, kEnd}), 3, 1).pixels,
+            (Bytes{1, 1, 1}));
   // A code above nextCode decodes exactly like nextCode.
-  EXPECT_EQ(decode(stream(2, {kClear, 1, 7, kEnd}), 3, 1).pixels, (Bytes{1, 1, 1}));
+  EXPECT_EQ(decode(stream(2, {kClear, 1, 7, kEnd}), 3, 1).pixels,
+            (Bytes{1, 1, 1}));
   EXPECT_EQ(decode(stream(2, {kClear, 2, 3, 7, kEnd}), 5, 1).pixels,
             (Bytes{2, 3, 3, 3}));
 }
@@ -272,22 +294,25 @@ TEST(LzwDecoder, FirstCodeWithoutLeadingClearDefinedASlot) {
   Decoded result = decode(data, 4, 1);
   EXPECT_EQ(result.status, LzwStatus::Ok);
   EXPECT_EQ(result.pixels, (Bytes{1, 2, 1, 2}));
-  Bytes cleared =
-      CodeStream(2).codes({{kClear, 3}, {1, 3}, {2, 3}, {6, 3}, {kEnd, 4}}).bytes();
+  Bytes cleared = CodeStream(2)
+                      .codes({{kClear, 3}, {1, 3}, {2, 3}, {6, 3}, {kEnd, 4}})
+                      .bytes();
   EXPECT_EQ(decode(cleared, 4, 1).pixels, result.pixels);
   // As after a clear code, a first code that names a slot is taken as 0.
-  EXPECT_EQ(decode(CodeStream(2).codes({{7, 3}, {1, 3}, {kEnd, 3}}).bytes(), 2, 1)
-                .pixels,
-            (Bytes{0, 1}));
+  EXPECT_EQ(
+      decode(CodeStream(2).codes({{7, 3}, {1, 3}, {kEnd, 3}}).bytes(), 2, 1)
+          .pixels,
+      (Bytes{0, 1}));
 }
 
 TEST(LzwDecoder, CodeWidthGrowsAfterTheLastSlotOfAWidth) {
   // Min code size 2: slots 6 and 7 fill the 3-bit space, so the fourth code
   // after the clear is read with 4 bits. Packed by hand: 4, 1, 2, 3 at 3
   // bits, then 6 and the end code at 4 bits.
-  Bytes data = CodeStream(2)
-                   .codes({{kClear, 3}, {1, 3}, {2, 3}, {3, 3}, {6, 4}, {kEnd, 4}})
-                   .bytes();
+  Bytes data =
+      CodeStream(2)
+          .codes({{kClear, 3}, {1, 3}, {2, 3}, {3, 3}, {6, 4}, {kEnd, 4}})
+          .bytes();
   EXPECT_EQ(decode(data, 5, 1).pixels, (Bytes{1, 2, 3, 1, 2}));
 
   // Min code size 8: 9-bit codes until slot 511 has been added. After the
@@ -301,10 +326,12 @@ TEST(LzwDecoder, CodeWidthGrowsAfterTheLastSlotOfAWidth) {
   EXPECT_EQ(widths[255].width, 9);
   EXPECT_EQ(widths[256].width, 10);
   Bytes expected;
-  for (int i = 0; i < 256; ++i) expected.push_back(static_cast<std::uint8_t>(i));
+  for (int i = 0; i < 256; ++i)
+    expected.push_back(static_cast<std::uint8_t>(i));
   expected.push_back(0);
   expected.push_back(1);
-  EXPECT_EQ(decode(CodeStream(8).codes(widths).bytes(), 258, 1).pixels, expected);
+  EXPECT_EQ(decode(CodeStream(8).codes(widths).bytes(), 258, 1).pixels,
+            expected);
 }
 
 TEST(LzwDecoder, FullDictionaryKeepsTwelveBitsUntilAClear) {
@@ -323,7 +350,8 @@ TEST(LzwDecoder, CodesSpanSubBlocks) {
   Bytes pixels = randomPixels(64 * 9, 3, 11);
   Bytes whole = gifenc::encodeImageData(pixels, 3, {true, 255});
   for (std::size_t size : {1, 2, 3, 254}) {
-    Decoded result = decode(gifenc::encodeImageData(pixels, 3, {true, size}), 64, 9);
+    Decoded result =
+        decode(gifenc::encodeImageData(pixels, 3, {true, size}), 64, 9);
     EXPECT_EQ(result.status, LzwStatus::Ok) << size;
     EXPECT_EQ(result.pixels, pixels) << size;
   }
@@ -392,7 +420,8 @@ TEST(LzwDecoder, InterlacedRowsLandInDisplayOrder) {
   // whole, and the partial line starts row 4.
   Bytes partial;
   for (std::uint32_t row : gifenc::interlacedRowOrder(10)) {
-    for (std::uint32_t x = 0; x < 2; ++x) partial.push_back(static_cast<std::uint8_t>(row * 2 + x));
+    for (std::uint32_t x = 0; x < 2; ++x)
+      partial.push_back(static_cast<std::uint8_t>(row * 2 + x));
   }
   partial.resize(5);
   Decoded cut = decode(gifenc::encodeImageData(partial, 5), 2, 10, true);
@@ -416,7 +445,8 @@ TEST(LzwDecoder, SlotsOutliveTheImageThatMadeThem) {
   const Bytes second = stream(3, {8, 1, 14, 0, 11, 9});
 
   Decoders decoders;
-  EXPECT_EQ(decodeWith(decoders, first, 7, 1).pixels, (Bytes{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(decodeWith(decoders, first, 7, 1).pixels,
+            (Bytes{1, 2, 3, 4, 5, 6, 7}));
   Decoded after = decodeWith(decoders, second, 16, 1);
   EXPECT_EQ(after.status, LzwStatus::Ok);
   EXPECT_EQ(after.pixels, (Bytes{1, 1, 1, 0, 5, 6, 0}));
@@ -445,8 +475,10 @@ TEST(LzwDecoder, FastAndReferenceAgreeOnRandomAndCorruptStreams) {
   for (int round = 0; round < 3000; ++round) {
     SCOPED_TRACE(round);
     int minCodeSize = 2 + static_cast<int>(below(7));
-    auto width = static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
-    auto height = static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
+    auto width =
+        static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
+    auto height =
+        static_cast<std::uint16_t>(below(5) == 0 ? below(3) : 1 + below(48));
     Bytes data;
     switch (below(3)) {
       case 0: {  // a real image, possibly with more or fewer pixels
@@ -462,34 +494,40 @@ TEST(LzwDecoder, FastAndReferenceAgreeOnRandomAndCorruptStreams) {
       }
       case 1: {  // random codes at the widths a decoder reads them with
         std::vector<std::uint16_t> codes;
-        if (below(4) != 0) codes.push_back(static_cast<std::uint16_t>(1 << minCodeSize));
+        if (below(4) != 0)
+          codes.push_back(static_cast<std::uint16_t>(1 << minCodeSize));
         std::size_t count = below(3000);
         for (std::size_t i = 0; i < count; ++i) {
           codes.push_back(static_cast<std::uint16_t>(below(4096)));
         }
         std::vector<gifenc::Code> widths = withWidths(minCodeSize, codes);
         for (auto& code : widths) {
-          code.value = static_cast<std::uint16_t>(code.value & ((1u << code.width) - 1));
+          code.value =
+              static_cast<std::uint16_t>(code.value & ((1u << code.width) - 1));
         }
-        data = CodeStream(static_cast<std::uint8_t>(minCodeSize), 1 + below(255))
-                   .codes(widths)
-                   .bytes(below(2) == 0);
+        data =
+            CodeStream(static_cast<std::uint8_t>(minCodeSize), 1 + below(255))
+                .codes(widths)
+                .bytes(below(2) == 0);
         break;
       }
       default: {  // pure noise after a valid code size byte
         data.push_back(static_cast<std::uint8_t>(minCodeSize));
         std::size_t count = below(600);
-        for (std::size_t i = 0; i < count; ++i) data.push_back(static_cast<std::uint8_t>(random()));
+        for (std::size_t i = 0; i < count; ++i)
+          data.push_back(static_cast<std::uint8_t>(random()));
         break;
       }
     }
     // Corrupt some of them: flipped bits, a truncation.
     if (!data.empty() && below(2) == 0) {
       for (unsigned flips = 1 + below(4); flips > 0; --flips) {
-        data[below(static_cast<unsigned>(data.size()))] ^= static_cast<std::uint8_t>(1u << below(8));
+        data[below(static_cast<unsigned>(data.size()))] ^=
+            static_cast<std::uint8_t>(1u << below(8));
       }
     }
-    if (!data.empty() && below(4) == 0) data.resize(below(static_cast<unsigned>(data.size())));
+    if (!data.empty() && below(4) == 0)
+      data.resize(below(static_cast<unsigned>(data.size())));
     decodeWith(decoders, data, width, height);
     if (::testing::Test::HasFailure()) break;  // one case is enough to debug
   }

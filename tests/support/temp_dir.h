@@ -16,7 +16,8 @@ class TempDir {
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-  void write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+  void write(const std::string& name,
+             const std::vector<std::uint8_t>& bytes) const;
   void write(const std::string& name, const std::string& text) const;
   bool exists(const std::string& name) const;
   std::vector<std::uint8_t> read(const std::string& name) const;

@@ -44,7 +44,8 @@ ColorTable paletteGreys() {
 Pixels sequence(std::size_t count, int modulo, int start = 0) {
   Pixels out;
   for (std::size_t i = 0; i < count; ++i) {
-    out.push_back(static_cast<std::uint8_t>((start + static_cast<int>(i)) % modulo));
+    out.push_back(
+        static_cast<std::uint8_t>((start + static_cast<int>(i)) % modulo));
   }
   return out;
 }
@@ -96,8 +97,9 @@ std::vector<std::uint8_t> single() {
 std::vector<std::uint8_t> animated() {
   Screen screen{20, 10, {kBlack, kWhite, kRed, kGrey}};
   Image wide = image(0, 0, 25, 2, sequence(50, 8));
-  wide.localColors = {{236, 236, 236}, {240, 240, 240}, {252, 252, 252},
-                      {4, 4, 4},       {3, 3, 3},       kRed,
+  wide.localColors = {{236, 236, 236}, {240, 240, 240},
+                      {252, 252, 252}, {4, 4, 4},
+                      {3, 3, 3},       kRed,
                       kBlack,          kGrey};
   return GifBuilder()
       .header()
@@ -184,9 +186,9 @@ std::vector<std::uint8_t> noTable() {
 std::vector<std::uint8_t> staleLocal() {
   Screen screen{4, 4, {kWhite, kRed}};
   Image large = image(0, 0, 4, 2, sequence(8, 8));
-  large.localColors = {kBlack,          kWhite,          kRed,
-                       kGrey,           {236, 236, 236}, {176, 176, 176},
-                       {32, 32, 32},    {220, 220, 220}};
+  large.localColors = {kBlack,       kWhite,          kRed,
+                       kGrey,        {236, 236, 236}, {176, 176, 176},
+                       {32, 32, 32}, {220, 220, 220}};
   Image small = image(0, 1, 4, 2, sequence(8, 8));
   small.localColors = {kRed, kBlack};
   return GifBuilder()
@@ -292,17 +294,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  bool ok = writeCase(dir, "single", single(), {}) &&
-            writeCase(dir, "animated", animated(), {}) &&
-            writeCase(dir, "animated_untranslated", animated(), {"-n"}) &&
-            writeCase(dir, "shifted", shifted(),
-                      {"-x=70000", "-y=-1", "-d=10"}) &&
-            writeCase(dir, "interlaced", interlaced(), {}) &&
-            writeCase(dir, "early_end", earlyEnd(), {}) &&
-            writeCase(dir, "no_table", noTable(), {}) &&
-            writeCase(dir, "no_table_untranslated", noTable(), {"-n"}) &&
-            writeCase(dir, "stale_local", staleLocal(), {}) &&
-            writeCase(dir, "example76", example76(), {"-n", "-x=3", "-y=-2"});
+  bool ok =
+      writeCase(dir, "single", single(), {}) &&
+      writeCase(dir, "animated", animated(), {}) &&
+      writeCase(dir, "animated_untranslated", animated(), {"-n"}) &&
+      writeCase(dir, "shifted", shifted(), {"-x=70000", "-y=-1", "-d=10"}) &&
+      writeCase(dir, "interlaced", interlaced(), {}) &&
+      writeCase(dir, "early_end", earlyEnd(), {}) &&
+      writeCase(dir, "no_table", noTable(), {}) &&
+      writeCase(dir, "no_table_untranslated", noTable(), {"-n"}) &&
+      writeCase(dir, "stale_local", staleLocal(), {}) &&
+      writeCase(dir, "example76", example76(), {"-n", "-x=3", "-y=-2"});
   // The same sprite from one GIF and from six: both give the same FRM.
   const std::vector<std::string> spriteOptions = {"-x=-7", "-y=3", "-f=gif",
                                                   "-a=2"};
