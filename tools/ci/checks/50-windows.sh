@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program: the 64-bit cross-build and its test suite under Wine;
-# the 32-bit cross-build, compiled and linked only (Debian's wine64 runs
-# 64-bit programs alone); the same conversions on Linux and under Wine,
+# the 32-bit cross-build of the programs, compiled and linked only, without
+# the tests (Debian's wine64 runs 64-bit programs alone); the same conversions on Linux and under Wine,
 # compared byte for byte, the same GIFs from frm2gif and the same sprites
 # made of them again by gif2frm; and the .zip package of each build.
 set -euo pipefail
