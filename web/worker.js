@@ -1,10 +1,11 @@
 // The worker that runs the programs for the page (see api.js): the compiled
-// core, fflate for the .zip of a batch, and the requests the page sends. The
-// build (assemble_api.js) puts the core (as base64), emscripten's JavaScript
-// for it and fflate where the markers below stand, and api.js starts the
-// whole function as a worker of its own from a Blob URL, so that nothing is
-// fetched and the page works from file://. Where no worker can be had, the
-// page calls the same function in its own thread.
+// core, fflate for the .zip of a batch (and to inflate the core), and the
+// requests the page sends. The build (assemble_api.js) puts the core
+// (deflated, as base64), emscripten's JavaScript for it and fflate where the
+// markers below stand, and api.js starts the whole function as a worker of
+// its own from a Blob URL, so that nothing is fetched and the page works from
+// file://. Where no worker can be had, the page calls the same function in
+// its own thread.
 //
 // Requests, each {id, type, ...}, answered in order, one at a time:
 //   run:  {program, files: [[name, bytes or Blob], ...], args, blobs} -> {status,
@@ -40,7 +41,8 @@ function gif2frmWorker(scope) {
     // Compiled once, instantiated for every request.
     function compile() {
       if (compiledCore === null) {
-        compiledCore = WebAssembly.compile(decodeBase64(coreBase64));
+        compiledCore = WebAssembly.compile(
+            fflate.inflateSync(decodeBase64(coreBase64)));
       }
       return compiledCore;
     }
