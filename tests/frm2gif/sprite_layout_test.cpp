@@ -14,20 +14,20 @@
 
 namespace {
 
-struct FrameSpec {
+struct FrameShape {
   std::uint16_t width, height;
   std::int16_t offsetX, offsetY;
 };
 
-void fill(FrmImage& image, const std::vector<FrameSpec>& specs) {
+void fill(FrmImage& image, const std::vector<FrameShape>& shapes) {
   ASSERT_TRUE(
-      image.allocateFrameArray(static_cast<std::uint16_t>(specs.size())));
-  for (std::size_t k = 0; k < specs.size(); ++k) {
+      image.allocateFrameArray(static_cast<std::uint16_t>(shapes.size())));
+  for (std::size_t k = 0; k < shapes.size(); ++k) {
     FrmFrame* frame = image.allocateFrame(static_cast<std::uint32_t>(k),
-                                          specs[k].width, specs[k].height);
+                                          shapes[k].width, shapes[k].height);
     ASSERT_NE(frame, nullptr);
-    frame->offsetX = specs[k].offsetX;
-    frame->offsetY = specs[k].offsetY;
+    frame->offsetX = shapes[k].offsetX;
+    frame->offsetY = shapes[k].offsetY;
   }
 }
 
@@ -44,16 +44,16 @@ Point converterPoint(std::int32_t left, std::int32_t top, std::int32_t w,
 // Whether every frame, shown at least 1 x 1, lies whole in a picture of
 // width x height where the converter's rule gives its point back, with the
 // picture's bottom centre at (0, 0).
-bool fitsAround(const std::vector<FrameSpec>& specs, std::int32_t width,
+bool fitsAround(const std::vector<FrameShape>& shapes, std::int32_t width,
                 std::int32_t height) {
   std::int32_t x = 0;
   std::int32_t y = 0;
-  for (const FrameSpec& spec : specs) {
-    x += spec.offsetX;
-    y += spec.offsetY;
-    const bool empty = spec.width == 0 || spec.height == 0;
-    const std::int32_t w = empty ? 1 : spec.width;
-    const std::int32_t h = empty ? 1 : spec.height;
+  for (const FrameShape& shape : shapes) {
+    x += shape.offsetX;
+    y += shape.offsetY;
+    const bool empty = shape.width == 0 || shape.height == 0;
+    const std::int32_t w = empty ? 1 : shape.width;
+    const std::int32_t h = empty ? 1 : shape.height;
     const std::int32_t left = x + (width - w) / 2;
     const std::int32_t top = y + height - h;
     if (w > width || left < 0 || left + w > width || top < 0 ||
@@ -104,26 +104,26 @@ TEST(SpriteLayout, EveryPointComesBackInTheSmallestPicture) {
   };
   for (int run = 0; run < 500; ++run) {
     SCOPED_TRACE(run);
-    std::vector<FrameSpec> specs;
+    std::vector<FrameShape> shapes;
     std::int32_t y = 0;
     for (int k = between(1, 6); k > 0; --k) {
       const int nextY = between(-12, 0);
       const bool empty = between(0, 6) == 0;
-      specs.push_back({static_cast<std::uint16_t>(empty ? 0 : between(1, 9)),
-                       static_cast<std::uint16_t>(between(empty ? 0 : 1, 9)),
-                       static_cast<std::int16_t>(between(-8, 8)),
-                       static_cast<std::int16_t>(nextY - y)});
+      shapes.push_back({static_cast<std::uint16_t>(empty ? 0 : between(1, 9)),
+                        static_cast<std::uint16_t>(between(empty ? 0 : 1, 9)),
+                        static_cast<std::int16_t>(between(-8, 8)),
+                        static_cast<std::int16_t>(nextY - y)});
       y = nextY;
     }
     FrmImage image;
-    fill(image, specs);
+    fill(image, shapes);
     const DirectionPicture layout = layOutDirection(image, 0);
     ASSERT_TRUE(layout.exact());
     std::int32_t x = 0;
     y = 0;
-    for (std::size_t k = 0; k < specs.size(); ++k) {
-      x += specs[k].offsetX;
-      y += specs[k].offsetY;
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+      x += shapes[k].offsetX;
+      y += shapes[k].offsetY;
       const FrmFrame& frame = *image.frames[k];
       const std::int32_t w = frame.pixelCount == 0 ? 1 : frame.width;
       const std::int32_t h = frame.pixelCount == 0 ? 1 : frame.height;
@@ -141,9 +141,9 @@ TEST(SpriteLayout, EveryPointComesBackInTheSmallestPicture) {
     }
     const auto width = static_cast<std::int32_t>(layout.width);
     const auto height = static_cast<std::int32_t>(layout.height);
-    EXPECT_TRUE(fitsAround(specs, width, height));
-    EXPECT_FALSE(fitsAround(specs, width - 1, height));
-    EXPECT_FALSE(fitsAround(specs, width, height - 1));
+    EXPECT_TRUE(fitsAround(shapes, width, height));
+    EXPECT_FALSE(fitsAround(shapes, width - 1, height));
+    EXPECT_FALSE(fitsAround(shapes, width, height - 1));
   }
 }
 

@@ -3769,7 +3769,7 @@ wuffs_base__color_u32_argb_premul__as__color_u8_gray(
   uint32_t cb = 0x101 * (0xFF & (c >> 0));
 
   // These coefficients (the fractions 0.299, 0.587 and 0.114) are the same
-  // as those given by the JFIF specification.
+  // as those JFIF (JPEG File Interchange Format) uses.
   //
   // Note that 19595 + 38470 + 7471 equals 65536, also known as (1 << 16). We
   // shift by 24, not just by 16, because the return value is 8-bit color, not
@@ -3787,7 +3787,7 @@ wuffs_base__color_u32_argb_premul__as__color_u16_gray(
   uint32_t cb = 0x101 * (0xFF & (c >> 0));
 
   // These coefficients (the fractions 0.299, 0.587 and 0.114) are the same
-  // as those given by the JFIF specification.
+  // as those JFIF (JPEG File Interchange Format) uses.
   //
   // Note that 19595 + 38470 + 7471 equals 65536, also known as (1 << 16).
   uint32_t weighted_average = (19595 * cr) + (38470 * cg) + (7471 * cb) + 32768;
@@ -4714,7 +4714,7 @@ wuffs_base__frame_config__opaque_within_bounds(
 // bounds) when drawing this incremental frame. Equivalently, whether to use
 // WUFFS_BASE__PIXEL_BLEND__SRC instead of WUFFS_BASE__PIXEL_BLEND__SRC_OVER.
 //
-// The WebP spec (https://developers.google.com/speed/webp/docs/riff_container)
+// The WebP container documentation (https://developers.google.com/speed/webp/docs/riff_container)
 // calls this the "Blending method" bit. WebP's "Do not blend" corresponds to
 // Wuffs' "overwrite_instead_of_blend".
 static inline bool  //
@@ -16508,7 +16508,7 @@ wuffs_base__magic_number_guess_fourcc__maybe_tga(
     case 0x0B:
       break;
     default:
-      // TODO: 0x20 and 0x21 are invalid, according to the spec, but are
+      // TODO: 0x20 and 0x21 are invalid by the format's rules, but are
       // apparently unofficial extensions.
       return 0;
   }
