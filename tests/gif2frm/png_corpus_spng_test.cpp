@@ -18,6 +18,7 @@
 #include "gif/lzw_decoder.h"
 #include "gif2frm/conversion.h"
 #include "png/png_test_files.h"
+#include "png/refused_by_design.h"
 #include "support/failed_run.h"
 #include "support/run_program.h"
 
@@ -38,31 +39,6 @@ bool spngDecodes(const Bytes& bytes) {
   spng_ctx_free(context);
   return result == 0;
 }
-
-// Files libspng decodes and our reader refuses, and why (the reader's own
-// differential test names the same ones): libspng never checks the CRC of
-// the last IDAT, and knows nothing of APNG, whose faults of structure our
-// reader refuses rather than guessing at.
-const std::map<std::string, std::string> kRefusedByDesign = {
-    {"pngsuite/xcsn0g01.png", "bad IDAT CRC"},
-    {"image-png/tests/bugfixes/x_interlaced_chck.png", "bad IDAT CRC"},
-    {"pillow/Tests/images/apng/sequence_fdat_fctl.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_gap.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_reorder.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_reorder_chunk.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_repeat.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_repeat_chunk.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_start.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/syntax_num_frames_high.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_low.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_invalid.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_zero_default.png",
-     "frame count"},
-    {"pillow/Tests/images/apng/chunk_multi_actl.png", "two acTL"},
-    {"pillow/Tests/images/apng/chunk_no_fctl.png", "fdAT without fcTL"},
-    {"pillow/Tests/images/apng/chunk_no_fdat.png", "fcTL without data"},
-    {"pillow/Tests/images/apng/chunk_repeat_fctl.png", "repeated fcTL"},
-};
 
 struct Converted {
   RunOutcome outcome;
@@ -148,7 +124,7 @@ TEST(PngCorpusConversion, EveryFileLibspngDecodesConvertsInEveryMatchMode) {
     const Bytes bytes = readFileBytes(path.string());
     const ReadPng png = readPngBytes(bytes);
     const bool decodes = spngDecodes(bytes);
-    const bool refusedHere = !decodes || kRefusedByDesign.count(name) != 0;
+    const bool refusedHere = !decodes || kPngRefusedByDesign.count(name) != 0;
     if (!refusedHere && whole++ % kConvertedEvery != 0) continue;
     const Converted nearest = convert(bytes, ColorMatch::Nearest);
     if (refusedHere) {
@@ -184,7 +160,7 @@ TEST(PngCorpusConversion, EveryFileLibspngDecodesConvertsInEveryMatchMode) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(dir.read("input.frm"), dithered ? dither.frm : nearest.frm);
   }
-  EXPECT_EQ(refusedByDesign, static_cast<int>(kRefusedByDesign.size()));
+  EXPECT_EQ(refusedByDesign, static_cast<int>(kPngRefusedByDesign.size()));
   std::map<std::string, int> messages;
   for (const auto& failure : failures) ++messages[failure.second];
   std::printf(

@@ -16,6 +16,7 @@
 
 #include "png/png_records.h"
 #include "png/png_test_files.h"
+#include "png/refused_by_design.h"
 
 namespace {
 
@@ -58,38 +59,6 @@ bool frameControlBeforeImageData(const std::vector<std::uint8_t>& bytes) {
   }
   return false;
 }
-
-// Files libspng decodes and the reader refuses, and why.
-const std::map<std::string, std::string> kRefusedByDesign = {
-    // The CRC of the only IDAT is wrong. libspng's spng_decode_image never
-    // checks it; the reader does (Wuffs checks every IDAT's CRC), as
-    // image-png and Wuffs' own tests expect.
-    {"pngsuite/xcsn0g01.png", "bad IDAT CRC"},
-    {"image-png/tests/bugfixes/x_interlaced_chck.png", "bad IDAT CRC"},
-    // APNG sequence numbers out of order: libspng ignores the animation's
-    // chunks, the reader reads them and refuses a broken sequence.
-    {"pillow/Tests/images/apng/sequence_fdat_fctl.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_gap.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_reorder.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_reorder_chunk.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_repeat.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_repeat_chunk.png", "APNG sequence"},
-    {"pillow/Tests/images/apng/sequence_start.png", "APNG sequence"},
-    // acTL's frame count differs from the fcTL chunks' (or is 0, which Wuffs
-    // refuses): a fault of structure, refused rather than guessed at.
-    {"pillow/Tests/images/apng/syntax_num_frames_high.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_low.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_invalid.png", "frame count"},
-    {"pillow/Tests/images/apng/syntax_num_frames_zero_default.png",
-     "frame count"},
-    // Other faults of the animation's structure: a second acTL, an fdAT
-    // without its fcTL, an fcTL without image data, a repeated fcTL. The
-    // reader refuses them; it does not fall back to the default image.
-    {"pillow/Tests/images/apng/chunk_multi_actl.png", "two acTL"},
-    {"pillow/Tests/images/apng/chunk_no_fctl.png", "fdAT without fcTL"},
-    {"pillow/Tests/images/apng/chunk_no_fdat.png", "fcTL without data"},
-    {"pillow/Tests/images/apng/chunk_repeat_fctl.png", "repeated fcTL"},
-};
 
 // Files whose grey or RGB pixels matching the tRNS colour key differ only in
 // colour: both make them transparent, the reader as (0, 0, 0, 0) (Wuffs'
@@ -136,7 +105,7 @@ TEST(PngSpngDifferential, EveryCorpusFileAgreesWithLibspng) {
       continue;
     }
     if (ours.status != PngStatus::Ok) {
-      EXPECT_EQ(kRefusedByDesign.count(name), 1u)
+      EXPECT_EQ(kPngRefusedByDesign.count(name), 1u)
           << "refused (" << static_cast<int>(ours.status)
           << ") though libspng decodes it";
       refusedByDesign.insert(name);
@@ -157,7 +126,7 @@ TEST(PngSpngDifferential, EveryCorpusFileAgreesWithLibspng) {
     ++agreements;
   }
   EXPECT_EQ(keyed, kColourKeyFiles);
-  EXPECT_EQ(refusedByDesign.size(), kRefusedByDesign.size());
+  EXPECT_EQ(refusedByDesign.size(), kPngRefusedByDesign.size());
   std::printf(
       "PNG corpus against libspng: %zu files; libspng decodes %d, refuses "
       "%d; the reader agrees on %d (%zu of them with colour-key pixels "
