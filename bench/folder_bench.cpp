@@ -16,12 +16,15 @@
 #include <system_error>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "bench/child_process.h"
 #include "bench/png_bench_art.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::median;
 
 constexpr int kFrames = 48;
 
@@ -79,11 +82,6 @@ std::string makeFrames(const std::string& root) {
     if (made.exitStatus != 0) return std::string();
   }
   return folder.string();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 }  // namespace

@@ -20,10 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "png/png_reader.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using bench::median;
+using bench::timeOnce;
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -52,13 +56,6 @@ const Row kRows[] = {
      "-seed 5 -size 1000x1000 plasma:fractal -interlace PNG PNG24:", false},
 };
 
-double threadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) +
-         1e-9 * static_cast<double>(now.tv_nsec);
-}
-
 bool decodeOurs(const Bytes& bytes) {
   PngImage image;
   PngInput input(bytes.data(), bytes.size());
@@ -78,22 +75,6 @@ bool decodeSpng(const Bytes& bytes, bool indexed, Bytes& out) {
   }
   spng_ctx_free(context);
   return result == 0;
-}
-
-// Seconds of one call of work, after 5 ms of it untimed.
-template <typename Work>
-double timeOnce(Work work) {
-  for (double start = threadSeconds(); threadSeconds() - start < 0.005;) {
-    work();
-  }
-  const double start = threadSeconds();
-  work();
-  return threadSeconds() - start;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // Runs ImageMagick's convert through the shell, unless the file is there.

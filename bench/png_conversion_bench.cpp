@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "bench/child_process.h"
 #include "bench/png_bench_art.h"
 #include "gif/lzw_decoder.h"
@@ -33,6 +34,9 @@
 #include "support/temp_dir.h"
 
 namespace {
+
+using bench::median;
+using bench::timeOnce;
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -65,30 +69,6 @@ bool parse(int argc, char** argv, Settings& settings) {
     }
   }
   return true;
-}
-
-double threadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) +
-         1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-template <typename Work>
-double timeOnce(Work work) {
-  for (double start = threadSeconds(); threadSeconds() - start < 0.005;) {
-    work();
-  }
-  const double start = threadSeconds();
-  work();
-  return threadSeconds() - start;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle]
-                                : (values[middle - 1] + values[middle]) / 2;
 }
 
 class CountingSink : public platform::ByteSink {

@@ -19,11 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_corpus.h"
+#include "bench/bench_timing.h"
 #include "bench/child_process.h"
 #include "bench/other_encoders.h"
 
 namespace {
+
+using bench::median;
 
 namespace fs = std::filesystem;
 
@@ -76,14 +78,6 @@ struct Command {
   std::vector<double> wall;
   std::vector<double> cpu;
 };
-
-double median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle]
-                                : (values[middle - 1] + values[middle]) / 2;
-}
 
 double milliseconds(double seconds) { return seconds * 1e3; }
 
